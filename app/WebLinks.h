@@ -1,0 +1,29 @@
+// The pages the program opens, each by running "explorer.exe " plus the
+// address, which hands the address to the user's web browser.
+#pragma once
+
+#include "text/Text.h"
+
+namespace zelvorn {
+
+enum class WebPage {
+  MakerSite,       // 图片框1, either mouse button pressed
+  MakerForum,      // 超级按钮3, the bottom bar
+  Thunder,         // 超级按钮
+  FlashGet,        // 超级按钮1
+  Qqdl,            // 超级按钮2
+  DownloadThread,  // the update check's Yes
+};
+
+// "explorer.exe " followed by the page's address.
+Text ExplorerCommandLine(WebPage page);
+
+// Starts the command line without waiting for it to finish (at most 1000 ms
+// for it to become ready for input); false when it could not be started.
+// Shows nothing either way.
+bool OpenWithExplorer(const Text& commandLine);
+
+// The handlers of the five link controls: open the page, ignore the outcome.
+void OpenWebPage(WebPage page);
+
+}  // namespace zelvorn

@@ -1,0 +1,43 @@
+#include "links/Conversions.h"
+
+#include "links/Links.h"
+
+namespace zelvorn {
+namespace {
+
+// The codec's host inside the window: it keeps the window's messages flowing.
+struct WindowHost {
+  Window& window;
+  void PumpPendingMessages() { window.PumpPendingMessages(); }
+  bool LabelExists(ProgressLabel) { return false; }
+  void RaiseFeedback(ProgressLabel, std::int32_t, std::int32_t) {}
+};
+
+void PlainToLink(Window& window, const LinkFormat& format) {
+  const Text source = window.GetControlText(Control::编辑框1);
+  if (!CheckPlainAddress(source)) return ShowFormatError(window);
+  WindowHost host{window};
+  window.SetControlText(Control::编辑框2, EncodeLink(format, source, host));
+}
+
+void LinkToPlain(Window& window, const LinkFormat& format) {
+  WindowHost host{window};
+  const auto address = DecodeLink(format, window.GetControlText(Control::编辑框1), host);
+  if (!address) return ShowFormatError(window);
+  window.SetControlText(Control::编辑框2, *address);
+}
+
+}  // namespace
+
+void ShowFormatError(Window& window) {
+  window.ShowMessage(kFormatErrorText, kFormatErrorTitle, MessageStyle::OkError);
+}
+
+void PlainToThunder(Window& window) { PlainToLink(window, kThunderLink); }
+void ThunderToPlain(Window& window) { LinkToPlain(window, kThunderLink); }
+void PlainToFlashGet(Window& window) { PlainToLink(window, kFlashGetLink); }
+void FlashGetToPlain(Window& window) { LinkToPlain(window, kFlashGetLink); }
+void PlainToQqdl(Window& window) { PlainToLink(window, kQqdlLink); }
+void QqdlToPlain(Window& window) { LinkToPlain(window, kQqdlLink); }
+
+}  // namespace zelvorn

@@ -1,0 +1,66 @@
+// The seam between the program's operations and its window: the few things
+// the conversions, the clipboard buttons and the update check ask of it. The
+// Windows program implements it on its real controls; tests use one in memory.
+#pragma once
+
+#include <string_view>
+
+#include "text/Text.h"
+
+namespace zelvorn {
+
+// The controls of the main window, named as in its layout.
+enum class Control {
+  图片框1,
+  分组框1,
+  编辑框1,
+  按钮1,
+  分组框2,
+  编辑框2,
+  按钮2,
+  分组框3,
+  按钮3,
+  按钮4,
+  按钮5,
+  按钮6,
+  按钮7,
+  按钮8,
+  超级按钮,
+  超级按钮1,
+  超级按钮2,
+  分组框4,
+  标签2,
+  标签1,
+  超级按钮3,
+};
+inline constexpr int kControlCount = 21;
+
+// The three kinds of message box the program shows; all are task-modal and
+// have no owner window.
+enum class MessageStyle {
+  OkError,        // OK button, error (stop) icon
+  YesNoQuestion,  // Yes and No, question icon
+  OkExclamation,  // OK button, exclamation icon
+};
+
+enum class MessageAnswer { Ok, Yes, No };
+
+class Window {
+ public:
+  // The whole text of an edit box or the caption of a label, as bytes in the
+  // ANSI code page; line breaks come back as CR LF.
+  virtual Text GetControlText(Control control) = 0;
+  // Replaces the whole text, taken unchanged.
+  virtual void SetControlText(Control control, const Text& text) = 0;
+  // Dispatches every message waiting in the thread's queue (not a quit
+  // message at its head); may run any handler of the window to its end.
+  virtual void PumpPendingMessages() = 0;
+  // Texts are UTF-8; returns when the user has closed the box.
+  virtual MessageAnswer ShowMessage(std::string_view text, std::string_view title,
+                                    MessageStyle style) = 0;
+
+ protected:
+  ~Window() = default;
+};
+
+}  // namespace zelvorn
