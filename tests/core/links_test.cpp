@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "links/Conversions.h"
+#include "links/Links.h"
+
+namespace zelvorn {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(CheckPlainAddress, BytewiseCaseSensitivePrefixes) {
+  const std::pair<const char*, bool> cases[] = {
+      {"http://", true},        {"https://x", true},   {"mms://x", true},
+      {"ftp://a/", true},       {"rstp://x", true},    {"http://\r\nx", true},
+      {"rtsp://x", false},      {"HTTP://x", false},   {"Ftp://x", false},
+      {" http://x", false},     {"\r\nhttp://x", false}, {"http:/", false},
+      {"", false},              {"thunder://QUFh", false},
+  };
+  for (const auto& [source, accepted] : cases) EXPECT_EQ(CheckPlainAddress(source), accepted) << source;
+}
+
+struct LinkCase {
+  const LinkFormat* format;
+  std::string address;
+  std::string link;
+};
+
+// The links that the three download managers read.
+const LinkCase kLinks[] = {
+    {&kThunderLink, "ftp://a/", "thunder://QUFmdHA6Ly9hL1pa"},
+    {&kFlashGetLink, "ftp://a/bc", "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd"},
+    {&kQqdlLink, "ftp://a/b", "qqdl://ZnRwOi8vYS9i"},
+    {&kThunderLink, "http://", "thunder://QUFodHRwOi8vWlo="},
+    {&kQqdlLink, "http://\xD6\xD0\xCE\xC4", "qqdl://aHR0cDovL9bQzsQ="},
+};
+
+TEST(Links, EncodeAndDecodeTheKnownLinks) {
+  NoWindow host;
+  for (const auto& c : kLinks) {
+    EXPECT_EQ(EncodeLink(*c.format, c.address, host), c.link);
+    EXPECT_EQ(DecodeLink(*c.format, c.link, host), c.address) << c.link;
+  }
+}
+
+TEST(Links, LongAddressGivesWrappedLinkThatDecodesBack) {
+  NoWindow host;
+  const std::string address = "http://host/" + std::string(300, 'x');
+  const Text link = EncodeLink(kFlashGetLink, address, host);
+  EXPECT_NE(link.find("\r\n"), std::string::npos);
+  EXPECT_EQ(link.rfind("Flashget://", 0), 0u);
+  EXPECT_EQ(DecodeLink(kFlashGetLink, link, host), address);
+}
+
+TEST(DecodeLink, RefusesAnyOtherFormOfTheScheme) {
+  NoWindow host;
+  const std::pair<const LinkFormat*, const char*> refused[] = {
+      {&kThunderLink, "Thunder://QUFh"}, {&kThunderLink, "THUNDER://QUFh"},
+      {&kThunderLink, " thunder://QUFh"}, {&kThunderLink, "\r\nthunder://QUFh"},
+      {&kFlashGetLink, "flashget://W0ZM"}, {&kQqdlLink, "QQDL://YQ=="},
+      {&kQqdlLink, ""}, {&kQqdlLink, "http://a"}, {&kThunderLink, "thunder:/"},
+  };
+  for (const auto& [format, link] : refused) EXPECT_FALSE(DecodeLink(*format, link, host)) << link;
+}
+
+// The frame is cut by position, whatever its bytes.
+TEST(DecodeLink, CutsTheFrameByPosition) {
+  NoWindow host;
+  const auto thunder = [&](std::string_view framed) {
+    return DecodeLink(kThunderLink, "thunder://" + Base64Encode(framed), host).value();
+  };
+  EXPECT_EQ(thunder(""), "");
+  EXPECT_EQ(thunder("AAZZ"), "");
+  EXPECT_EQ(thunder("abcde"), "c");
+  EXPECT_EQ(thunder("http://a/"), "tp://");  // a link without the frame loses 2 + 2 bytes
+  EXPECT_EQ(thunder("AAhttp://a/\0ZZ"s), "http://");  // cut at the zero byte, then the frame
+  EXPECT_EQ(DecodeLink(kThunderLink, "thunder://", host), "");
+  const auto flashget = [&](std::string_view framed) {
+    return DecodeLink(kFlashGetLink, "Flashget://" + Base64Encode(framed), host).value();
+  };
+  EXPECT_EQ(flashget(std::string(20, 'F')), "");
+  EXPECT_EQ(flashget(std::string(10, 'F') + "X" + std::string(10, 'F')), "X");
+  EXPECT_EQ(DecodeLink(kQqdlLink, "qqdl://YWJj\r\nZGVm", host), "abcdef");
+}
+
+// Links published on web pages carry a parameter after the Base64 part.
+TEST(DecodeLink, IgnoresAWebPageParameterAfterTheBase64Part) {
+  NoWindow host;
+  const Text link = EncodeLink(kFlashGetLink, "http://a/b.zip", host);
+  EXPECT_EQ(DecodeLink(kFlashGetLink, link + "&1926", host), "http://a/b.zip");
+  EXPECT_EQ(DecodeLink(kThunderLink, "thunder://QUFmdHA6Ly9hL1pa&x=1&y", host), "ftp://a/");
+  EXPECT_EQ(DecodeLink(kQqdlLink, "qqdl://&ZnRw", host), "");
+}
+
+TEST(Links, EveryAcceptedAddressDecodesBackToItself) {
+  std::mt19937 random(1926);
+  const char* prefixes[] = {"http://", "https://", "mms://", "ftp://", "rstp://"};
+  const LinkFormat* formats[] = {&kThunderLink, &kFlashGetLink, &kQqdlLink};
+  NoWindow host;
+  for (int round = 0; round < 3000; ++round) {
+    std::string address = prefixes[random() % 5];
+    const std::size_t extra = random() % (round % 50 == 0 ? 400 : 40);
+    for (std::size_t i = 0; i < extra; ++i) address.push_back(static_cast<char>(1 + random() % 255));
+    ASSERT_TRUE(CheckPlainAddress(address));
+    for (const LinkFormat* format : formats) {
+      const Text link = EncodeLink(*format, address, host);
+      // "&" is no Base64 character, so no link is cut short.
+      ASSERT_EQ(DecodeLink(*format, link, host), address) << testing::PrintToString(address);
+    }
+  }
+}
+
+// A window in memory: two boxes, message boxes recorded, and a queue of
+// clicks that the pump runs, as the real window's pump would.
+class MemoryWindow final : public Window {
+ public:
+  std::map<Control, Text> texts;
+  std::vector<std::string> messages;
+  std::vector<std::function<void()>> pendingClicks;
+  int pumps = 0;
+
+  Text GetControlText(Control c) override { return texts[c]; }
+  void SetControlText(Control c, const Text& t) override {
+    texts[c] = t;
+    writes.push_back(t);
+  }
+  void PumpPendingMessages() override {
+    ++pumps;
+    auto clicks = std::move(pendingClicks);
+    pendingClicks.clear();
+    for (auto& click : clicks) click();
+  }
+  MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageStyle style) override {
+    EXPECT_EQ(style, MessageStyle::OkError);
+    messages.push_back(std::string(title) + "|" + std::string(text));
+    return MessageAnswer::Ok;
+  }
+  std::vector<Text> writes;
+};
+
+using Conversion = void (*)(Window&);
+
+TEST(Conversions, WrongFormShowsTheFormatErrorAndKeepsBothBoxes) {
+  const std::pair<Conversion, const char*> cases[] = {
+      {PlainToThunder, ""},          {PlainToFlashGet, "HTTP://a"},  {PlainToQqdl, "rtsp://a"},
+      {ThunderToPlain, ""},          {FlashGetToPlain, "flashget://W0ZM"},
+      {QqdlToPlain, "http://a"},
+  };
+  for (const auto& [convert, source] : cases) {
+    MemoryWindow window;
+    window.texts[Control::编辑框1] = source;
+    window.texts[Control::编辑框2] = "earlier result";
+    convert(window);
+    EXPECT_EQ(window.messages, std::vector<std::string>{"错误|格式错误！请输入正确的地址！"}) << source;
+    EXPECT_EQ(window.texts[Control::编辑框1], source);
+    EXPECT_EQ(window.texts[Control::编辑框2], "earlier result");
+  }
+}
+
+TEST(Conversions, ReplaceTheResultBoxAndLeaveTheSourceBox) {
+  const std::tuple<Conversion, const char*, const char*> cases[] = {
+      {PlainToThunder, "ftp://a/", "thunder://QUFmdHA6Ly9hL1pa"},
+      {ThunderToPlain, "thunder://QUFmdHA6Ly9hL1pa", "ftp://a/"},
+      {PlainToFlashGet, "ftp://a/bc", "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd"},
+      {FlashGetToPlain, "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd", "ftp://a/bc"},
+      {PlainToQqdl, "ftp://a/b", "qqdl://ZnRwOi8vYS9i"},
+      {QqdlToPlain, "qqdl://ZnRwOi8vYS9i", "ftp://a/b"},
+      {QqdlToPlain, "qqdl://", ""},  // the result box is emptied
+  };
+  for (const auto& [convert, source, result] : cases) {
+    MemoryWindow window;
+    window.texts[Control::编辑框1] = source;
+    window.texts[Control::编辑框2] = "earlier result";
+    convert(window);
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.texts[Control::编辑框1], source);
+    EXPECT_EQ(window.texts[Control::编辑框2], result);
+  }
+}
+
+// A click during a long conversion runs to its end inside it; the conversion
+// that started first writes the result box last, from the text it read.
+TEST(Conversions, NestedClickFinishesFirstAndTheOuterConversionWritesLast) {
+  MemoryWindow window;
+  window.texts[Control::编辑框1] = "http://outer/" + std::string(200, 'o');
+  window.pendingClicks.push_back([&] {
+    window.texts[Control::编辑框1] = "ftp://a/";
+    PlainToThunder(window);
+  });
+  PlainToQqdl(window);
+  ASSERT_EQ(window.writes.size(), 2u);
+  EXPECT_EQ(window.writes[0], "thunder://QUFmdHA6Ly9hL1pa");
+  NoWindow host;
+  EXPECT_EQ(window.texts[Control::编辑框2],
+            EncodeLink(kQqdlLink, "http://outer/" + std::string(200, 'o'), host));
+  EXPECT_EQ(window.pumps, 5 * 71 + 5 * 4);  // 71 groups outside, 4 in the nested click
+
+  MemoryWindow decoding;
+  decoding.texts[Control::编辑框1] = "qqdl://ZnRwOi8vYS9i";
+  decoding.pendingClicks.push_back([&] { QqdlToPlain(decoding); });
+  QqdlToPlain(decoding);
+  EXPECT_EQ(decoding.writes, (std::vector<Text>{"ftp://a/b", "ftp://a/b"}));
+  EXPECT_EQ(decoding.pumps, 3 + 3);
+}
+
+}  // namespace
+}  // namespace zelvorn
