@@ -19,6 +19,7 @@
 
 #include "cli/Gbk.h"
 #include "links/Conversions.h"
+#include "links/LinkStream.h"
 #include "links/Links.h"
 
 namespace zelvorn {
@@ -162,6 +163,28 @@ bool ReadLine(std::FILE* in, std::string& line) {
   return true;
 }
 
+// All of standard input as one text, converted piece by piece, so that a
+// long text is never held in memory whole.
+bool StreamRaw(const Command& command, bool& converted) {
+  const ReadPiece read = [](char* buffer, std::size_t capacity) {
+    return std::fread(buffer, 1, capacity, stdin);
+  };
+  const WritePiece write = [](std::string_view piece) { return WriteAll(piece); };
+  StreamOutcome outcome;
+  if (command.direction == Direction::ToLink) {
+    outcome = StreamPlainToLink(*command.format, read, write);
+  } else if (command.format != nullptr) {
+    outcome = StreamLinkToPlain(std::span(&command.format, 1), read, write);
+  } else {
+    outcome = StreamLinkToPlain(kDecodeOrder, read, write);
+  }
+  if (outcome == StreamOutcome::WrongForm) {
+    ReportError("standard input", kFormatErrorText);
+    converted = false;
+  }
+  return outcome != StreamOutcome::WriteFailed;
+}
+
 int Usage(std::string_view problem) {
   std::fprintf(stderr, "zelvorn-cli: %.*s\nTry 'zelvorn-cli --help'.\n",
                static_cast<int>(problem.size()), problem.data());
@@ -215,7 +238,9 @@ int Run(int argc, char** argv) {
   };
 
   bool written = true;
-  if (options.raw) {
+  if (options.raw && options.texts.empty() && !options.gbk) {
+    written = StreamRaw(*options.command, allConverted);
+  } else if (options.raw) {
     written = options.texts.empty() ? handle("standard input", ReadAll(stdin), true)
                                     : handle("argument", Text(options.texts[0]), true);
   } else if (!options.texts.empty()) {

@@ -2,6 +2,7 @@
 // a frame text before and after it.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -55,7 +56,7 @@ template <class Host>
 std::optional<Text> DecodeLink(const LinkFormat& format, Text link, Host& host) {
   if (!HasScheme(format, link)) return std::nullopt;
   const std::string_view payload = LinkPayload(format, link);
-  link.erase(0, static_cast<std::size_t>(payload.data() - link.data()));
+  std::copy(payload.begin(), payload.end(), link.begin());  // moves to the front, in place
   link.resize(payload.size());
   Text decoded = BytesToText(Base64Decode(link, {}, host));
   const auto before = static_cast<std::int32_t>(format.frameBefore.size());
