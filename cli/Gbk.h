@@ -6,10 +6,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvorn {
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8);
 std::optional<std::string> GbkToUtf8(std::string_view gbk);
+
+// The program's arguments in UTF-8, after the program name. Windows hands
+// main() its arguments in the ANSI code page, where a character outside it
+// is already lost; elsewhere they are what the terminal sent.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 }  // namespace zelvorn

@@ -1,5 +1,6 @@
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "cli/Gbk.h"
@@ -43,6 +44,10 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
   return Convert("UTF-8", "CP936", gbk);
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
 }  // namespace zelvorn

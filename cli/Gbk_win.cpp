@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include "cli/Gbk.h"
 
@@ -43,6 +44,15 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
   const auto wide = ToWide(kGbk, gbk);
   return wide ? FromWide(CP_UTF8, *wide) : std::nullopt;
+}
+
+std::vector<std::string> Utf8Arguments(int, char**) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(FromWide(CP_UTF8, wide[i]).value_or(""));
+  LocalFree(wide);
+  return arguments;
 }
 
 }  // namespace zelvorn

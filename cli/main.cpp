@@ -1,5 +1,6 @@
 // zelvorn-cli: the window's six conversions for scripts and terminals, with
 // the same bytes as the window's result box.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -193,6 +194,7 @@ int Usage(std::string_view problem) {
 
 int Run(int argc, char** argv) {
   Options options;
+  std::vector<std::string> gbkArguments;
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -219,6 +221,14 @@ int Run(int argc, char** argv) {
     }
   }
   if (options.command == nullptr) return Usage("no command given");
+  if (options.gbk) {
+    // The same texts again, as UTF-8 where the platform gave them otherwise.
+    gbkArguments = Utf8Arguments(argc, argv);
+    for (std::string_view& text : options.texts) {
+      const auto index = static_cast<std::size_t>(std::find(argv, argv + argc, text.data()) - argv);
+      if (index >= 1 && index <= gbkArguments.size()) text = gbkArguments[index - 1];
+    }
+  }
   if (options.raw && options.texts.size() > 1) return Usage("--raw takes one text at most");
 
 #ifdef _WIN32
