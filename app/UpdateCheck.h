@@ -2,13 +2,39 @@
 // the window is first shown.
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "links/Window.h"
 
 namespace zelvorn {
 
-// Sets CurrentVersion, fetches the published version text, shows it in
-// 标签1 and, when it differs, offers the download page (Yes ends the program
-// through EndProgram) or warns (No).
+inline constexpr std::string_view kRunningVersion = "V1.3";
+inline constexpr std::size_t kLargestVersionFile = 64 * 1024;
+
+// What the check needs beyond the window.
+struct UpdatePlatform {
+  // The body of a 200 answer of at most kLargestVersionFile bytes; nothing
+  // on any failure.
+  std::function<std::optional<Bytes>(const Text& address)> httpGetBytes;
+  std::function<bool(const Text& commandLine)> openWithExplorer;
+  std::function<void(int exitCode)> endProgram;  // does not return in the program
+};
+
+// The version file on the forum; its name holds 版本号 in code page 936,
+// percent-encoded so the bytes reach the server unchanged.
+Text VersionFileAddress();
+
+// Sets CurrentVersion, fetches the published version text and shows it in
+// 标签1. Only a fetched text that differs from the running version brings
+// the prompt: Yes opens the download thread and ends the program, No warns.
+// A check that could not fetch anything shows "检测失败" and asks nothing.
+void CheckForUpdate(Window& window, const UpdatePlatform& platform);
+
+// The same on the real platform: WinINet, Explorer, EndProgram.
 void CheckForUpdate(Window& window);
+
+// The HTTP GET of the check, on WinINet.
+std::optional<Bytes> HttpGetBytes(const Text& address);
 
 }  // namespace zelvorn
