@@ -91,6 +91,9 @@ class MainWindowSeam final : public Window {
   void SetControlText(Control control, const Text& text) override {
     SetWindowTextA(g_controls[static_cast<int>(control)], text.c_str());
   }
+  void SetControlCaption(Control control, std::string_view utf8) override {
+    SetWindowTextW(g_controls[static_cast<int>(control)], Wide(utf8).c_str());
+  }
   void PumpPendingMessages() override;
   MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageStyle style) override {
     UINT flags = MB_TASKMODAL;

@@ -18,7 +18,7 @@ void CheckForUpdate(Window& window, const UpdatePlatform& platform) {
   // Nothing fetched is no news of a release: saying there is one would send
   // every user without a connection to the download page.
   if (!body || body->empty()) {
-    window.SetControlText(Control::标签1, "检测失败");
+    window.SetControlCaption(Control::标签1, "检测失败");
     return;
   }
   window.SetControlText(Control::标签1, BytesToText(*body));
@@ -33,7 +33,7 @@ void CheckForUpdate(Window& window, const UpdatePlatform& platform) {
     window.ShowMessage("当前不为最新版本，可能会导致非法！", "", MessageStyle::OkExclamation);
   }
   if (TextEquals(window.GetControlText(Control::标签1), *CurrentVersion))
-    window.SetControlText(Control::标签1, "已是最新版本");
+    window.SetControlCaption(Control::标签1, "已是最新版本");
 }
 
 }  // namespace zelvorn

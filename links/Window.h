@@ -52,6 +52,9 @@ class Window {
   virtual Text GetControlText(Control control) = 0;
   // Replaces the whole text, taken unchanged.
   virtual void SetControlText(Control control, const Text& text) = 0;
+  // Replaces the text with one of the program's own UTF-8 texts, shown
+  // right whatever the code page.
+  virtual void SetControlCaption(Control control, std::string_view utf8) = 0;
   // Dispatches every message waiting in the thread's queue (not a quit
   // message at its head); may run any handler of the window to its end.
   virtual void PumpPendingMessages() = 0;

@@ -128,6 +128,7 @@ class MemoryWindow final : public Window {
     texts[c] = t;
     writes.push_back(t);
   }
+  void SetControlCaption(Control c, std::string_view utf8) override { texts[c] = utf8; }
   void PumpPendingMessages() override {
     ++pumps;
     auto clicks = std::move(pendingClicks);
