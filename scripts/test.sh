@@ -18,3 +18,15 @@ cmake --build build/fuzz --target decode_fuzz -j2
 mkdir -p build/fuzz/corpus
 build/fuzz/fuzz/decode_fuzz -max_total_time="$ZELVORN_FUZZ_SECONDS" -print_final_stats=0 \
   build/fuzz/corpus fuzz/corpus 2>&1 | tail -n 2
+
+echo "== Windows tests under Wine (Xvfb)"
+cmake --preset windows-test >/dev/null
+cmake --build --preset windows-test -j2
+export WINEPREFIX=$PWD/build/windows-test/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+wineserver -k 2>/dev/null || true
+[[ -f $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  wineserver -p >/dev/null 2>&1
+  ctest --preset windows-test; rc=$?
+  wineserver -k 2>/dev/null
+  exit $rc'

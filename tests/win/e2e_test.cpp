@@ -1,0 +1,439 @@
+// Drives the real Zelvorn.exe as a user would: finds its window and message
+// boxes, reads and sets the controls' texts, clicks, presses Esc, and looks
+// at the exit code, the exit callback's log, Explorer's command lines and
+// what the version server was asked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "links/Clipboard.h"
+#include "links/Links.h"
+
+namespace zelvorn {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kAppDir = ZELVORN_E2E_DIR;         // Zelvorn.exe and the stand-in explorer.exe
+const std::string kServerDir = ZELVORN_SERVER_DIR;   // the version server's mode and log
+const std::string kForum = ZELVORN_TEST_FORUM;
+
+std::wstring Wide(std::string_view utf8) {
+  std::wstring w(utf8.size(), L'\0');
+  w.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                        w.data(), static_cast<int>(w.size()))));
+  return w;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+template <class Pred>
+bool WaitFor(Pred pred, std::chrono::milliseconds limit = 10s) {
+  const auto end = Clock::now() + limit;
+  while (Clock::now() < end) {
+    if (pred()) return true;
+    std::this_thread::sleep_for(20ms);
+  }
+  return pred();
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t buffer[4096] = {};
+  GetWindowTextW(hwnd, buffer, 4096);
+  return buffer;
+}
+
+// The text may change between asking its length and reading it: read until
+// the text fits with room to spare.
+std::string AnsiTextOf(HWND hwnd) {
+  for (std::size_t room = 256;; room *= 4) {
+    std::string text(room, '\0');
+    const auto n = SendMessageA(hwnd, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()));
+    if (static_cast<std::size_t>(n) + 1 < room) return text.substr(0, static_cast<std::size_t>(n));
+  }
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+struct Found {
+  DWORD pid;
+  const wchar_t* cls;
+  bool visibleOnly;
+  HWND hwnd = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param) {
+  auto& f = *reinterpret_cast<Found*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == f.pid && ClassOf(hwnd) == f.cls && (!f.visibleOnly || IsWindowVisible(hwnd))) {
+    f.hwnd = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// One run of the program, ended and cleaned up by the destructor.
+class Program {
+ public:
+  explicit Program(const std::string& mode = "V1.3") {
+    std::ofstream(kServerDir + "/mode") << mode;
+    std::remove((kServerDir + "/requests.log").c_str());
+    std::remove((kAppDir + "/explorer.log").c_str());
+    std::remove((kAppDir + "/exit.log").c_str());
+    SetEnvironmentVariableA("ZELVORN_EXIT_LOG", (kAppDir + "\\exit.log").c_str());
+    std::string command = "\"" + kAppDir + "\\Zelvorn.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started_ = Clock::now();
+    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, kAppDir.c_str(),
+                               &startup, &process_));
+  }
+  ~Program() {
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  HWND Find(const wchar_t* cls, bool visibleOnly) const {
+    Found f{process_.dwProcessId, cls, visibleOnly};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
+    return f.hwnd;
+  }
+  // The main window once shown; and how long after launch that was.
+  HWND Main(std::chrono::milliseconds limit = 15s) {
+    HWND hwnd = nullptr;
+    WaitFor([&] { return (hwnd = Find(L"ZelvornMain", true)) != nullptr; }, limit);
+    shownAfter_ = Clock::now() - started_;
+    return hwnd;
+  }
+  HWND MessageBox(std::chrono::milliseconds limit = 10s) const {
+    HWND hwnd = nullptr;
+    WaitFor([&] { return (hwnd = Find(L"#32770", true)) != nullptr; }, limit);
+    return hwnd;
+  }
+  bool Exited(DWORD& code, DWORD ms = 10000) const {
+    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return true;
+  }
+  std::chrono::milliseconds ShownAfter() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(shownAfter_);
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  Clock::time_point started_;
+  Clock::duration shownAfter_{};
+};
+
+HWND Control(HWND main, int index) {
+  struct Search {
+    int id;
+    HWND hwnd;
+  } search{1000 + index, nullptr};
+  EnumChildWindows(
+      main,
+      [](HWND hwnd, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(hwnd) != s.id) return TRUE;
+        s.hwnd = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.hwnd;
+}
+
+// Indexes of the controls, in the window's layout order.
+enum : int {
+  k图片框1, k分组框1, k编辑框1, k按钮1, k分组框2, k编辑框2, k按钮2, k分组框3, k按钮3, k按钮4, k按钮5,
+  k按钮6, k按钮7, k按钮8, k超级按钮, k超级按钮1, k超级按钮2, k分组框4, k标签2, k标签1, k超级按钮3,
+};
+
+struct Box {
+  std::wstring title, text;
+  std::vector<std::wstring> buttons;
+};
+
+Box ReadBox(HWND box) {
+  Box b{TextOf(box), {}, {}};
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == L"Button") b.buttons.push_back(TextOf(child));
+    else if (ClassOf(child) == L"Static" && GetDlgCtrlID(child) == 0xFFFF) b.text = TextOf(child);
+  }
+  return b;
+}
+
+void Press(HWND box, int button) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+
+// Clicks a button and waits until the result box holds something new.
+std::string Convert(HWND main, int button, const std::string& source) {
+  SendMessageA(Control(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
+  PostMessageW(Control(main, button), BM_CLICK, 0, 0);
+  std::string result = "-";
+  WaitFor([&] { return (result = AnsiTextOf(Control(main, k编辑框2))) != "-"; });
+  return result;
+}
+
+TEST(ZelvornExe, WindowAndControlsStandWhereTheLayoutSays) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  RECT r;
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.right - r.left, 460);
+  EXPECT_EQ(r.bottom - r.top, 401);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 460) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 401) / 2);
+  EXPECT_EQ(TextOf(main), Wide("迅雷&快车&旋风&地址Zelvorn V1.3"));
+  const LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+  struct Expected {
+    int index;
+    const wchar_t* cls;
+    int container;  // -1: the window
+    int left, top, width, height;
+    const char* text;
+  };
+  const Expected controls[] = {
+      {k图片框1, L"ZelvornBanner", -1, -3, 0, 460, 80, ""},
+      {k分组框1, L"Button", -1, 8, 88, 264, 100, "转换前地址"},
+      {k编辑框1, L"Edit", k分组框1, 7, 17, 200, 72, ""},
+      {k按钮1, L"Button", k分组框1, 220, 18, 32, 72, "粘\r\n贴"},
+      {k分组框2, L"Button", -1, 8, 200, 264, 100, "转换后地址"},
+      {k编辑框2, L"Edit", k分组框2, 7, 16, 200, 72, ""},
+      {k按钮2, L"Button", k分组框2, 220, 18, 32, 72, "复\r\n制"},
+      {k分组框3, L"Button", -1, 280, 88, 168, 216, "地址转换"},
+      {k按钮3, L"Button", k分组框3, 8, 16, 152, 24, "普通地址 -> 迅雷地址"},
+      {k按钮4, L"Button", k分组框3, 8, 49, 152, 24, "迅雷地址 -> 普通地址"},
+      {k按钮5, L"Button", k分组框3, 8, 82, 152, 24, "普通地址 -> 快车地址"},
+      {k按钮6, L"Button", k分组框3, 8, 115, 152, 24, "快车地址 -> 普通地址"},
+      {k按钮7, L"Button", k分组框3, 8, 148, 152, 24, "普通地址 -> 旋风地址"},
+      {k按钮8, L"Button", k分组框3, 8, 183, 152, 24, "旋风地址 -> 普通地址"},
+      {k超级按钮, L"Button", -1, 8, 310, 80, 24, "迅雷下载"},
+      {k超级按钮1, L"Button", -1, 102, 310, 80, 24, "快车下载"},
+      {k超级按钮2, L"Button", -1, 190, 310, 80, 24, "旋风下载"},
+      {k分组框4, L"Button", -1, 280, 304, 168, 34, ""},
+      {k标签2, L"Static", k分组框4, 8, 13, 64, 16, "最新版本："},
+      {k标签1, L"Static", k分组框4, 70, 13, 90, 16, "已是最新版本"},
+      {k超级按钮3, L"Button", -1, 2, 342, 450, 24, nullptr},
+  };
+  for (const Expected& e : controls) {
+    HWND hwnd = Control(main, e.index);
+    ASSERT_NE(hwnd, nullptr) << e.index;
+    EXPECT_EQ(ClassOf(hwnd), e.cls) << e.index;
+    HWND container = e.container < 0 ? main : Control(main, e.container);
+    EXPECT_EQ(GetParent(hwnd), container) << e.index;
+    RECT c;
+    GetWindowRect(hwnd, &c);
+    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&c), 2);
+    EXPECT_EQ(c.left, e.left) << e.index;
+    EXPECT_EQ(c.top, e.top) << e.index;
+    EXPECT_EQ(c.right - c.left, e.width) << e.index;
+    EXPECT_EQ(c.bottom - c.top, e.height) << e.index;
+    if (e.text) {
+      EXPECT_EQ(TextOf(hwnd), Wide(e.text)) << e.index;
+    }
+  }
+  for (int edit : {k编辑框1, k编辑框2}) {
+    const LONG s = GetWindowLongW(Control(main, edit), GWL_STYLE);
+    EXPECT_EQ(s & (ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN), ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN);
+    EXPECT_FALSE(s & (ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | ES_READONLY | ES_PASSWORD | ES_NOHIDESEL));
+    EXPECT_TRUE(GetWindowLongW(Control(main, edit), GWL_EXSTYLE) & WS_EX_STATICEDGE);
+  }
+  for (int button = k按钮1; button <= k按钮8; ++button) {
+    if (button == k分组框2 || button == k编辑框2 || button == k分组框3) continue;
+    const LONG s = GetWindowLongW(Control(main, button), GWL_STYLE);
+    EXPECT_TRUE(s & BS_MULTILINE) << button;
+    EXPECT_NE(s & BS_TYPEMASK, BS_DEFPUSHBUTTON) << button;
+  }
+}
+
+TEST(ZelvornExe, EachButtonConvertsTheSourceBox) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  NoWindow host;
+  const std::string chinese = "http://\xC0\xFD\xD7\xD3.cn/\xCE\xC4\xBC\xFE.zip";  // 例子 文件 in code page 936
+  const std::string longAddress = "http://host/" + std::string(150, 'a') + "\r\n" + std::string(50, 'b');
+  struct Case {
+    int button;
+    std::string source, result;
+  } cases[] = {
+      {k按钮3, "ftp://a/", "thunder://QUFmdHA6Ly9hL1pa"},
+      {k按钮4, "thunder://QUFmdHA6Ly9hL1pa", "ftp://a/"},
+      {k按钮5, "ftp://a/bc", "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd"},
+      {k按钮6, "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd&1926", "ftp://a/bc"},
+      {k按钮7, chinese, EncodeLink(kQqdlLink, chinese, host)},
+      {k按钮8, EncodeLink(kQqdlLink, chinese, host), chinese},
+      {k按钮5, longAddress, EncodeLink(kFlashGetLink, longAddress, host)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Convert(main, c.button, c.source), c.result) << c.source;
+    EXPECT_EQ(AnsiTextOf(Control(main, k编辑框1)), c.source);
+  }
+}
+
+TEST(ZelvornExe, WrongFormShowsTheErrorBoxAndKeepsBothBoxes) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  SendMessageA(Control(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("HTTP://a"));
+  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("before"));
+  PostMessageW(Control(main, k按钮3), BM_CLICK, 0, 0);
+  HWND box = program.MessageBox();
+  ASSERT_NE(box, nullptr);
+  const Box b = ReadBox(box);
+  EXPECT_EQ(b.title, Wide("错误"));
+  EXPECT_EQ(b.text, Wide("格式错误！请输入正确的地址！"));
+  EXPECT_EQ(b.buttons.size(), 1u);
+  EXPECT_FALSE(IsWindowEnabled(main)) << "the box is task-modal";
+  Press(box, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_EQ(AnsiTextOf(Control(main, k编辑框1)), "HTTP://a");
+  EXPECT_EQ(AnsiTextOf(Control(main, k编辑框2)), "before");
+}
+
+TEST(ZelvornExe, PasteAndCopyGoThroughTheClipboard) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  const std::string text = "http://a/\r\n\xD6\xD0 b";
+  ASSERT_TRUE(SetClipboardText(text));
+  PostMessageW(Control(main, k按钮1), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Control(main, k编辑框1)) == text; }));
+
+  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://YQ==\r\nx"));
+  PostMessageW(Control(main, k按钮2), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return GetClipboardText() == "qqdl://YQ==\r\nx"; }));
+}
+
+TEST(ZelvornExe, EscClosesFromAnEditBoxAndTheExitCallbackRunsOnce) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(Control(main, k编辑框1), WM_KEYDOWN, VK_ESCAPE, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(program.Exited(code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(Slurp(kAppDir + "/exit.log"), "OnProgramExit\n");
+}
+
+TEST(ZelvornExe, LinkControlsStartExplorerWithTheirPages) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(Control(main, k图片框1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageW(Control(main, k图片框1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  for (int button : {k超级按钮, k超级按钮1, k超级按钮2, k超级按钮3}) PostMessageW(Control(main, button), BM_CLICK, 0, 0);
+  std::string log;
+  WaitFor([&] {
+    log = Slurp(kAppDir + "/explorer.log");
+    return std::count(log.begin(), log.end(), '\n') >= 6;
+  });
+  const std::string expected = "explorer.exe " ZELVORN_TEST_SITE "/\nexplorer.exe " ZELVORN_TEST_SITE "/\n"
+                               "explorer.exe " ZELVORN_TEST_THUNDER "/\nexplorer.exe " ZELVORN_TEST_FLASHGET "/\n"
+                               "explorer.exe " ZELVORN_TEST_QQDL "/\nexplorer.exe " + kForum + "/\n";
+  EXPECT_EQ(log, expected);
+  EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+// The update check, for each answer of the version server.
+struct UpdateCase {
+  const char* mode;
+  bool prompt;      // the prompt appears (answered No, then the warning)
+  const char* label;
+};
+
+class UpdateCheck : public testing::TestWithParam<UpdateCase> {};
+
+TEST_P(UpdateCheck, ShowsThePromptOnlyForAFetchedDifferentVersion) {
+  const UpdateCase& c = GetParam();
+  Program program(c.mode);
+  if (c.prompt) {
+    HWND prompt = program.MessageBox();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(program.Find(L"ZelvornMain", true), nullptr) << "the window shows after the check";
+    const Box b = ReadBox(prompt);
+    EXPECT_EQ(b.title, Wide("下载提示"));
+    EXPECT_EQ(b.text, Wide("已发现最新版本，是否下载？"));
+    EXPECT_EQ(b.buttons.size(), 2u);
+    Press(prompt, IDNO);
+    HWND warning = nullptr;
+    WaitFor([&] { return (warning = program.MessageBox()) != prompt && warning != nullptr && IsWindow(warning); });
+    const Box w = ReadBox(warning);
+    EXPECT_EQ(w.title, L"");
+    EXPECT_EQ(w.text, Wide("当前不为最新版本，可能会导致非法！"));
+    Press(warning, IDOK);
+  }
+  HWND main = program.Main(20s);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(AnsiTextOf(Control(main, k标签1)), c.label);
+  std::printf("[ shown    ] %s: window shown %lld ms after launch\n", c.mode,
+              static_cast<long long>(program.ShownAfter().count()));
+}
+
+// Label texts as the code page 936 bytes the window holds.
+INSTANTIATE_TEST_SUITE_P(
+    VersionServer, UpdateCheck,
+    testing::Values(UpdateCase{"V1.3", false, "\xD2\xD1\xCA\xC7\xD7\xEE\xD0\xC2\xB0\xE6\xB1\xBE"},
+                    UpdateCase{"nul", false, "\xD2\xD1\xCA\xC7\xD7\xEE\xD0\xC2\xB0\xE6\xB1\xBE"},
+                    UpdateCase{"V1.4", true, "V1.4"}, UpdateCase{"crlf", true, "V1.3\r\n"},
+                    UpdateCase{"not_found", false, "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC"},
+                    UpdateCase{"big", false, "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC"},
+                    UpdateCase{"reset", false, "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC"},
+                    UpdateCase{"hang", false, "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC"}),
+    [](const auto& param) {
+      std::string name = param.param.mode;
+      std::replace(name.begin(), name.end(), '.', '_');
+      return name;
+    });
+
+TEST(UpdateCheckRequest, IsAnHttp10GetOfTheVersionFile) {
+  Program program("V1.3");
+  ASSERT_NE(program.Main(), nullptr);
+  const std::string request = Slurp(kServerDir + "/requests.log");
+  EXPECT_EQ(request.rfind("GET /Pendrake/Zelvorn%B0%E6%B1%BE%BA%C5.txt HTTP/1.0\r\n", 0), 0u) << request;
+  EXPECT_NE(request.find("\r\nAccept: */*\r\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"), std::string::npos)
+      << request;
+}
+
+TEST(UpdateCheckYes, OpensTheDownloadThreadAndEndsBeforeTheWindowShows) {
+  Program program("V1.4");
+  HWND prompt = program.MessageBox();
+  ASSERT_NE(prompt, nullptr);
+  Press(prompt, IDYES);
+  DWORD code = 1;
+  ASSERT_TRUE(program.Exited(code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(Slurp(kAppDir + "/exit.log"), "OnProgramExit\n");
+  const std::string expected = "explorer.exe " + kForum + "/thread-36-1-1.html\n";
+  WaitFor([&] { return Slurp(kAppDir + "/explorer.log") == expected; });  // it may still be writing
+  EXPECT_EQ(Slurp(kAppDir + "/explorer.log"), expected);
+}
+
+}  // namespace
+}  // namespace zelvorn
