@@ -1,6 +1,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "app/Lifecycle.h"
 #include "app/UpdateCheck.h"
 #include "app/WebLinks.h"
@@ -8,9 +14,16 @@
 namespace zelvorn {
 namespace {
 
-// The start waits for the check, so no exchange may hold it long.
+// The window stays hidden until the check has ended, so no server may hold
+// the start long: the connection must be made within 2 s, the answer must
+// begin within 3 s and be complete within 4 s of the exchange's start.
 constexpr DWORD kConnectTimeoutMs = 2000;
-constexpr DWORD kSendReceiveTimeoutMs = 3000;
+constexpr DWORD kSendTimeoutMs = 2000;
+constexpr DWORD kFirstAnswerTimeoutMs = 3000;
+constexpr ULONGLONG kExchangeBudgetMs = 4000;
+// WinINet bounds neither the name lookup nor, under Wine, the connection
+// (Wine ignores the connect time-out): past this, the check stops waiting.
+constexpr std::chrono::milliseconds kLongestWait{4500};
 
 class Handle {
  public:
@@ -36,9 +49,11 @@ HINTERNET Session() {
   return session;
 }
 
-}  // namespace
+void SetTimeout(HINTERNET request, DWORD option, DWORD ms) {
+  InternetSetOptionA(request, option, &ms, sizeof ms);
+}
 
-std::optional<Bytes> HttpGetBytes(const Text& address) {
+std::optional<Bytes> Exchange(const Text& address) {
   const Text url = address.substr(0, address.find('#'));
   if (url.empty() || !Session()) return std::nullopt;
   char host[256] = {}, path[2048] = {}, user[128] = {}, password[128] = {};
@@ -61,11 +76,15 @@ std::optional<Bytes> HttpGetBytes(const Text& address) {
   const Handle request(HttpOpenRequestA(connection.get(), "GET", path[0] ? path : "/", "HTTP/1.0",
                                         nullptr, accept, flags, 0));
   if (!request) return std::nullopt;
-  // On the request handle: Wine ignores them on the session.
-  DWORD connectTimeout = kConnectTimeoutMs, ioTimeout = kSendReceiveTimeoutMs;
-  InternetSetOptionA(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, sizeof(DWORD));
-  InternetSetOptionA(request.get(), INTERNET_OPTION_SEND_TIMEOUT, &ioTimeout, sizeof(DWORD));
-  InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &ioTimeout, sizeof(DWORD));
+  // Time-outs go on the request handle: Wine ignores them on the session.
+  SetTimeout(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
+  SetTimeout(request.get(), INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs);
+  SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, kFirstAnswerTimeoutMs);
+  const ULONGLONG deadline = GetTickCount64() + kExchangeBudgetMs;
+  const auto waitLeft = [&] {
+    const ULONGLONG now = GetTickCount64();
+    return now < deadline ? static_cast<DWORD>(deadline - now) : DWORD{0};
+  };
   if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return std::nullopt;
 
   DWORD status = 0, size = sizeof status;
@@ -77,16 +96,40 @@ std::optional<Bytes> HttpGetBytes(const Text& address) {
   Bytes body;
   char buffer[4096];
   for (;;) {
-    DWORD got = 0;
-    if (!InternetReadFile(request.get(), buffer, sizeof buffer, &got)) {
-      if (body.empty()) return std::nullopt;
-      break;  // what came before the break is the text
+    // An answer still coming when the budget is spent is cut by us, not by
+    // the server: like one over the size limit, it is no version text. Each
+    // wait for more may last only as long as the budget has left.
+    const DWORD left = waitLeft();
+    if (left == 0) return std::nullopt;
+    SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, left);
+    // InternetReadFile waits until the buffer is full, which a slow server
+    // can put off without end: ask for what has come, and read only that.
+    DWORD available = 0, got = 0;
+    const bool read =
+        InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
+        (available == 0 ||
+         InternetReadFile(request.get(), buffer, (std::min)(available, DWORD{sizeof buffer}), &got));
+    if (!read) {
+      if (body.empty() || waitLeft() == 0) return std::nullopt;
+      break;  // the server broke off: what came before is the text
     }
     if (got == 0) break;
     body.append(buffer, got);
     if (body.size() > kLargestVersionFile) return std::nullopt;
   }
   return body;
+}
+
+}  // namespace
+
+std::optional<Bytes> HttpGetBytes(const Text& address) {
+  // The exchange runs on a thread of its own so that the wait for it can be
+  // cut short; a thread left behind ends with its exchange or the program.
+  auto promise = std::make_shared<std::promise<std::optional<Bytes>>>();
+  std::future<std::optional<Bytes>> result = promise->get_future();
+  std::thread([promise, address] { promise->set_value(Exchange(address)); }).detach();
+  if (result.wait_for(kLongestWait) != std::future_status::ready) return std::nullopt;
+  return result.get();
 }
 
 void CheckForUpdate(Window& window) {

@@ -34,7 +34,9 @@ void CheckForUpdate(Window& window, const UpdatePlatform& platform);
 // The same on the real platform: WinINet, Explorer, EndProgram.
 void CheckForUpdate(Window& window);
 
-// The HTTP GET of the check, on WinINet.
+// The HTTP GET of the check, on WinINet: the body of a 200 answer of at most
+// kLargestVersionFile bytes that came within about four seconds (when the
+// server broke off, what came before); nothing on any other outcome.
 std::optional<Bytes> HttpGetBytes(const Text& address);
 
 }  // namespace zelvorn

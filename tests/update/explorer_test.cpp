@@ -1,0 +1,67 @@
+// OpenWithExplorer with the tests' stand-in explorer.exe, which lies in this
+// test program's folder and so is the one the search for "explorer.exe" finds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "TestSupport.h"
+#include "app/WebLinks.h"
+
+namespace zelvorn {
+namespace {
+
+using testing::Slurp;
+
+class OpenWithExplorerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    log_ = std::string(temp) + "zelvorn-explorer-test.log";
+    DeleteFileA(log_.c_str());
+    SetEnvironmentVariableA("ZELVORN_EXPLORER_LOG", log_.c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("ZELVORN_EXPLORER_BUSY_MS", nullptr);
+    SetEnvironmentVariableA("ZELVORN_EXPLORER_LOG", nullptr);
+  }
+  // What the stand-in wrote, once it has written `lines` lines.
+  std::string Log(int lines = 1) const {
+    std::string log;
+    testing::WaitFor([&] {
+      log = Slurp(log_);
+      return std::count(log.begin(), log.end(), '\n') >= lines;
+    }, std::chrono::milliseconds(5000));
+    return log;
+  }
+
+  std::string log_;
+};
+
+TEST_F(OpenWithExplorerTest, StartsTheCommandLineAsWrittenShownNormally) {
+  const Text line = "explorer.exe http://127.0.0.1:9/a b\"c";
+  EXPECT_TRUE(OpenWithExplorer(line));
+  // "1" is SW_SHOWNORMAL, passed through STARTF_USESHOWWINDOW.
+  EXPECT_EQ(Log(), "1|" + line + "\n");
+}
+
+TEST_F(OpenWithExplorerTest, WaitsAtMostASecondForAProgramThatNeverGetsReady) {
+  SetEnvironmentVariableA("ZELVORN_EXPLORER_BUSY_MS", "6000");
+  const auto start = testing::Clock::now();
+  EXPECT_TRUE(OpenWithExplorer("explorer.exe http://127.0.0.1:9/"));
+  const long long ms = testing::MsSince(start);
+  EXPECT_LE(ms, 1700) << "must not wait for the program to end";
+  EXPECT_EQ(Log(), "1|explorer.exe http://127.0.0.1:9/\n");
+}
+
+TEST_F(OpenWithExplorerTest, AProgramThatCannotBeFoundIsReportedQuietly) {
+  const auto start = testing::Clock::now();
+  EXPECT_FALSE(OpenWithExplorer("zelvorn-no-such-program.exe http://127.0.0.1:9/"));
+  EXPECT_FALSE(OpenWithExplorer(""));
+  EXPECT_LE(testing::MsSince(start), 1000);
+  EXPECT_EQ(Slurp(log_), "");
+}
+
+}  // namespace
+}  // namespace zelvorn
