@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -44,17 +45,33 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   if (!main) return 1;
-  enum { kSource = 2, kResult = 5, kToQqdl = 12 };
-  for (const std::size_t size : {std::size_t{64} << 10, std::size_t{1} << 20}) {
+  enum { kSource = 2, kPaste = 3, kResult = 5, kToQqdl = 12 };
+  DWORD code = 0;
+  for (const std::size_t size : {std::size_t{64} << 10, std::size_t{256} << 10, std::size_t{1} << 20}) {
     std::string address = "http://host/";
     while (address.size() < size) address += std::string(74, 'a' + static_cast<char>(address.size() % 26)) + "\r\n";
     address.resize(size);
-    SendMessageA(Child(main, kSource), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(address.c_str()));
+    // In by the paste button, as a user brings a long address.
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, address.size() + 1);
+    std::memcpy(GlobalLock(block), address.c_str(), address.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
     SendMessageA(Child(main, kResult), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    PostMessageW(Child(main, kPaste), BM_CLICK, 0, 0);
+    while (static_cast<std::size_t>(SendMessageA(Child(main, kSource), WM_GETTEXTLENGTH, 0, 0)) != address.size())
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto start = std::chrono::steady_clock::now();
     PostMessageW(Child(main, kToQqdl), BM_CLICK, 0, 0);
-    while (SendMessageA(Child(main, kResult), WM_GETTEXTLENGTH, 0, 0) == 0)
+    while (SendMessageA(Child(main, kResult), WM_GETTEXTLENGTH, 0, 0) == 0) {
+      if (GetExitCodeProcess(process.hProcess, &code) && code != STILL_ACTIVE) {
+        std::printf("Zelvorn.exe ended with %lu during the %zu KiB conversion\n", code, size >> 10);
+        return 1;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%zu KiB address to qqdl:// from the click to the result: %.2f s\n", size >> 10, seconds);
   }

@@ -13,7 +13,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wineserver -p >/dev/null 2>&1; wineboot >/dev/null 2>&1
   python3 tests/win/version_server.py 18431 build/windows-test/tests/win/version-server >/dev/null 2>&1 &
   wine build/windows-test/tests/win/window_bench.exe "Z:$PWD/build/windows-test/tests/win/e2e/Zelvorn.exe" > "$1" 2>&1
-  wine build/windows-test/tests/win/e2e_tests.exe --gtest_filter="VersionServer/*" >> "$1" 2>&1
+  wine build/windows-test/tests/win/e2e_tests.exe --gtest_filter="VersionServer/*" >> "$1" 2>&1 </dev/null
   kill %1; wineserver -k' _ "$out" >/dev/null 2>&1 || true
-grep -E 'KiB|shown' "$out"
+grep -E "KiB|shown|ended" "$out"
 rm -f "$out"
