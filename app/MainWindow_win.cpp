@@ -187,23 +187,23 @@ LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& spec) {
+void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& entry) {
   RECT r = item.rcItem;
   FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
   if (item.itemState & ODS_SELECTED) DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
   else if (GetWindowLongPtrW(item.hwndItem, GWLP_USERDATA) != 0) DrawEdge(item.hDC, &r, BDR_RAISEDINNER, BF_RECT);
   RECT text = r;
-  if (spec.logo != kNoPicture) {
-    const auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.logo),
+  if (entry.logo != kNoPicture) {
+    const auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(entry.logo),
                                                     IMAGE_ICON, 16, 16, LR_SHARED));
     DrawIconEx(item.hDC, r.left + 5, r.top + (r.bottom - r.top - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
     text.left += 24;
   }
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
-  const std::wstring caption = Wide(spec.text);
+  const std::wstring caption = Wide(entry.text);
   DrawTextW(item.hDC, caption.c_str(), -1, &text,
-            DT_SINGLELINE | DT_VCENTER | (spec.logo != kNoPicture ? DT_LEFT : DT_CENTER) | DT_NOPREFIX);
+            DT_SINGLELINE | DT_VCENTER | (entry.logo != kNoPicture ? DT_LEFT : DT_CENTER) | DT_NOPREFIX);
 }
 
 // Labels draw their caption on one line, vertically centred, ampersands as
@@ -307,12 +307,12 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       if (HIWORD(wp) == BN_CLICKED) {
-        if (const ControlSpec* spec = SpecOfId(wp)) {
-          if (spec->operation != nullptr) {
-            spec->operation(g_window);
-          } else if (spec->kind == Kind::ImageButton) {
-            if (spec->logo != kNoPicture) PlayClick();
-            OpenWebPage(spec->page);
+        if (const ControlSpec* entry = SpecOfId(wp)) {
+          if (entry->operation != nullptr) {
+            entry->operation(g_window);
+          } else if (entry->kind == Kind::ImageButton) {
+            if (entry->logo != kNoPicture) PlayClick();
+            OpenWebPage(entry->page);
           }
         }
         return 0;
@@ -320,9 +320,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      if (const ControlSpec* spec = SpecOfId(item.CtlID)) {
-        if (spec->kind == Kind::ImageButton) DrawImageButton(item, *spec);
-        else DrawLabel(item, spec->id == 标签1 ? RGB(255, 0, 0) : RGB(0, 0, 0));
+      if (const ControlSpec* entry = SpecOfId(item.CtlID)) {
+        if (entry->kind == Kind::ImageButton) DrawImageButton(item, *entry);
+        else DrawLabel(item, entry->id == 标签1 ? RGB(255, 0, 0) : RGB(0, 0, 0));
         return TRUE;
       }
       break;
@@ -343,15 +343,15 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND CreateControl(const ControlSpec& spec, HINSTANCE instance, HWND tooltip) {
-  const bool inGroup = spec.container != spec.id;
-  HWND parent = inGroup ? g_controls[static_cast<int>(spec.container)] : g_main;
-  const std::wstring text = Wide(spec.text);
+HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
+  const bool inGroup = entry.container != entry.id;
+  HWND parent = inGroup ? g_controls[static_cast<int>(entry.container)] : g_main;
+  const std::wstring text = Wide(entry.text);
   const wchar_t* cls = L"Button";
   DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case Kind::Picture: cls = L"ZelvornBanner"; break;
-    case Kind::Group: style |= BS_GROUPBOX | (spec.id == 分组框3 ? BS_CENTER : BS_LEFT); break;
+    case Kind::Group: style |= BS_GROUPBOX | (entry.id == 分组框3 ? BS_CENTER : BS_LEFT); break;
     case Kind::Edit:
       cls = L"Edit";
       style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
@@ -361,14 +361,14 @@ HWND CreateControl(const ControlSpec& spec, HINSTANCE instance, HWND tooltip) {
     case Kind::ImageButton: style |= BS_OWNERDRAW; break;
     case Kind::Label: cls = L"Static"; style |= SS_OWNERDRAW | SS_NOPREFIX; break;
   }
-  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, spec.left, spec.top, spec.width, spec.height,
-                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(spec.id))),
+  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, entry.left, entry.top, entry.width, entry.height,
+                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(entry.id))),
                               instance, nullptr);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  if (spec.kind == Kind::Group) SetWindowSubclass(hwnd, GroupProc, 1, 0);
-  if (spec.kind == Kind::ImageButton) {
-    SetWindowSubclass(hwnd, ImageButtonProc, 1, static_cast<DWORD_PTR>(spec.logo));
-    std::wstring tip = Wide(spec.tooltip);
+  if (entry.kind == Kind::Group) SetWindowSubclass(hwnd, GroupProc, 1, 0);
+  if (entry.kind == Kind::ImageButton) {
+    SetWindowSubclass(hwnd, ImageButtonProc, 1, static_cast<DWORD_PTR>(entry.logo));
+    std::wstring tip = Wide(entry.tooltip);
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -414,8 +414,8 @@ void CreateMainWindow(HINSTANCE instance) {
   SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_main, nullptr, instance, nullptr);
-  for (const ControlSpec& spec : kControls)
-    g_controls[static_cast<int>(spec.id)] = CreateControl(spec, instance, tooltip);
+  for (const ControlSpec& entry : kControls)
+    g_controls[static_cast<int>(entry.id)] = CreateControl(entry, instance, tooltip);
   const HFONT bold = BoldFont();
   for (Control c : {按钮1, 按钮2})
     SendMessageW(g_controls[static_cast<int>(c)], WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
