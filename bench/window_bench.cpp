@@ -60,9 +60,12 @@ int main(int argc, char** argv) {
     SetClipboardData(CF_TEXT, block);
     CloseClipboard();
     SendMessageA(Child(main, kResult), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    const auto pasted = std::chrono::steady_clock::now();
     PostMessageW(Child(main, kPaste), BM_CLICK, 0, 0);
     while (static_cast<std::size_t>(SendMessageA(Child(main, kSource), WM_GETTEXTLENGTH, 0, 0)) != address.size())
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::printf("%zu KiB address pasted into the source box: %.2f s\n", size >> 10,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - pasted).count());
     const auto start = std::chrono::steady_clock::now();
     PostMessageW(Child(main, kToQqdl), BM_CLICK, 0, 0);
     while (SendMessageA(Child(main, kResult), WM_GETTEXTLENGTH, 0, 0) == 0) {
