@@ -5,10 +5,12 @@
 #include <mmsystem.h>
 #include <gdiplus.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "app/ControlWindow_win.h"
 #include "app/Lifecycle.h"
 #include "app/ThemedLook.h"
 #include "app/UpdateCheck.h"
@@ -19,16 +21,6 @@
 
 namespace zelvorn {
 namespace {
-
-// Fixed UI texts are UTF-8 in the source and reach Windows as UTF-16, so
-// they read right on any locale; the boxes' contents stay ANSI bytes.
-std::wstring Wide(std::string_view utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return wide;
-}
 
 enum class Kind { Picture, Group, Edit, Button, ImageButton, Label };
 
@@ -77,78 +69,8 @@ const ControlSpec kControls[kControlCount] = {
 constexpr int kControlIdBase = 1000;
 
 HWND g_main = nullptr;
-HWND g_controls[kControlCount] = {};
-
-// The window seam on the real controls.
-class MainWindowSeam final : public Window {
- public:
-  Text GetControlText(Control control) override {
-    HWND hwnd = g_controls[static_cast<int>(control)];
-    Text text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-  }
-  void SetControlText(Control control, const Text& text) override {
-    SetWindowTextA(g_controls[static_cast<int>(control)], text.c_str());
-  }
-  void SetControlCaption(Control control, std::string_view utf8) override {
-    SetWindowTextW(g_controls[static_cast<int>(control)], Wide(utf8).c_str());
-  }
-  void PumpPendingMessages() override;
-  MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageStyle style) override {
-    UINT flags = MB_TASKMODAL;
-    switch (style) {
-      case MessageStyle::OkError: flags |= MB_OK | MB_ICONERROR; break;
-      case MessageStyle::YesNoQuestion: flags |= MB_YESNO | MB_ICONQUESTION; break;
-      case MessageStyle::OkExclamation: flags |= MB_OK | MB_ICONEXCLAMATION; break;
-    }
-    switch (MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), flags)) {
-      case IDYES: return MessageAnswer::Yes;
-      case IDNO: return MessageAnswer::No;
-      default: return MessageAnswer::Ok;
-    }
-  }
-};
-
-MainWindowSeam g_window;
-
-// Esc closes the window from whichever control has the focus; no control
-// takes it for itself.
-bool IsEscapeForMainWindow(const MSG& msg) {
-  return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && g_main != nullptr &&
-         (msg.hwnd == g_main || IsChild(g_main, msg.hwnd));
-}
-
-void Dispatch(const MSG& msg) {
-  if (IsEscapeForMainWindow(msg)) {
-    PostMessageW(g_main, WM_CLOSE, 0, 0);
-    return;
-  }
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
-}
-
-// The codec calls this after every character. Each look at the queue costs
-// a round trip to the window server under Wine, so it looks only when a few
-// milliseconds have passed since the last look; nothing a user does can
-// arrive faster than that.
-void MainWindowSeam::PumpPendingMessages() {
-  static ULONGLONG lastLook = 0;
-  const ULONGLONG now = GetTickCount64();
-  if (now - lastLook < 5) return;
-  lastLook = now;
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-    if (msg.message == WM_QUIT) return;  // left for the message loop
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    Dispatch(msg);
-  }
-  lastLook = GetTickCount64();
-}
+std::array<HWND, kControlCount> g_controls{};
+ControlWindow g_window;
 
 void PlayClick() {
   PlaySoundW(MAKEINTRESOURCEW(IDR_CLICK), GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
@@ -201,7 +123,7 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& entry) {
   }
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
-  const std::wstring caption = Wide(entry.text);
+  const std::wstring caption = WideFromUtf8(entry.text);
   DrawTextW(item.hDC, caption.c_str(), -1, &text,
             DT_SINGLELINE | DT_VCENTER | (entry.logo != kNoPicture ? DT_LEFT : DT_CENTER) | DT_NOPREFIX);
 }
@@ -346,7 +268,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
   const bool inGroup = entry.container != entry.id;
   HWND parent = inGroup ? g_controls[static_cast<int>(entry.container)] : g_main;
-  const std::wstring text = Wide(entry.text);
+  const std::wstring text = WideFromUtf8(entry.text);
   const wchar_t* cls = L"Button";
   DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
   switch (entry.kind) {
@@ -368,7 +290,7 @@ HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
   if (entry.kind == Kind::Group) SetWindowSubclass(hwnd, GroupProc, 1, 0);
   if (entry.kind == Kind::ImageButton) {
     SetWindowSubclass(hwnd, ImageButtonProc, 1, static_cast<DWORD_PTR>(entry.logo));
-    std::wstring tip = Wide(entry.tooltip);
+    std::wstring tip = WideFromUtf8(entry.tooltip);
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -408,7 +330,7 @@ void CreateMainWindow(HINSTANCE instance) {
   constexpr int kWidth = 460, kHeight = 401;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-  g_main = CreateWindowExW(0, L"ZelvornMain", Wide("迅雷&快车&旋风&地址Zelvorn V1.3").c_str(),
+  g_main = CreateWindowExW(0, L"ZelvornMain", WideFromUtf8("迅雷&快车&旋风&地址Zelvorn V1.3").c_str(),
                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top, kWidth,
                            kHeight, nullptr, nullptr, instance, nullptr);
   SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -419,6 +341,7 @@ void CreateMainWindow(HINSTANCE instance) {
   const HFONT bold = BoldFont();
   for (Control c : {按钮1, 按钮2})
     SendMessageW(g_controls[static_cast<int>(c)], WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+  g_window.Attach(g_main, g_controls);
   if (g_banner.image && g_banner.frames > 1)
     SetTimer(g_controls[static_cast<int>(图片框1)], 1, BannerDelayMs(0), nullptr);
 }
@@ -444,7 +367,7 @@ int RunProgram(HINSTANCE instance) {
   UpdateWindow(g_main);
 
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) g_window.Dispatch(msg);
   g_banner.image.reset();
   Gdiplus::GdiplusShutdown(gdiplusToken);
   OnProgramExit();
