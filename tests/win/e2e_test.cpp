@@ -7,191 +7,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "Driver.h"
 #include "links/Clipboard.h"
 #include "links/Links.h"
 
 namespace zelvorn {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using namespace driver;
 
-const std::string kAppDir = ZELVORN_E2E_DIR;         // Zelvorn.exe and the stand-in explorer.exe
-const std::string kServerDir = ZELVORN_SERVER_DIR;   // the version server's mode and log
 const std::string kForum = ZELVORN_TEST_FORUM;
-
-std::wstring Wide(std::string_view utf8) {
-  std::wstring w(utf8.size(), L'\0');
-  w.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                        w.data(), static_cast<int>(w.size()))));
-  return w;
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-template <class Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = 10s) {
-  const auto end = Clock::now() + limit;
-  while (Clock::now() < end) {
-    if (pred()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return pred();
-}
-
-std::wstring TextOf(HWND hwnd) {
-  wchar_t buffer[4096] = {};
-  GetWindowTextW(hwnd, buffer, 4096);
-  return buffer;
-}
-
-// The text may change between asking its length and reading it: read until
-// the text fits with room to spare.
-std::string AnsiTextOf(HWND hwnd) {
-  for (std::size_t room = 256;; room *= 4) {
-    std::string text(room, '\0');
-    const auto n = SendMessageA(hwnd, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()));
-    if (static_cast<std::size_t>(n) + 1 < room) return text.substr(0, static_cast<std::size_t>(n));
-  }
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  return name;
-}
-
-struct Found {
-  DWORD pid;
-  const wchar_t* cls;
-  bool visibleOnly;
-  HWND hwnd = nullptr;
-};
-
-BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param) {
-  auto& f = *reinterpret_cast<Found*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == f.pid && ClassOf(hwnd) == f.cls && (!f.visibleOnly || IsWindowVisible(hwnd))) {
-    f.hwnd = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// One run of the program, ended and cleaned up by the destructor.
-class Program {
- public:
-  explicit Program(const std::string& mode = "V1.3") {
-    std::ofstream(kServerDir + "/mode") << mode;
-    std::remove((kServerDir + "/requests.log").c_str());
-    std::remove((kAppDir + "/explorer.log").c_str());
-    std::remove((kAppDir + "/exit.log").c_str());
-    SetEnvironmentVariableA("ZELVORN_EXIT_LOG", (kAppDir + "\\exit.log").c_str());
-    std::string command = "\"" + kAppDir + "\\Zelvorn.exe\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started_ = Clock::now();
-    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, kAppDir.c_str(),
-                               &startup, &process_));
-  }
-  ~Program() {
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 5000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-
-  HWND Find(const wchar_t* cls, bool visibleOnly) const {
-    Found f{process_.dwProcessId, cls, visibleOnly};
-    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
-    return f.hwnd;
-  }
-  // The main window once shown; and how long after launch that was.
-  HWND Main(std::chrono::milliseconds limit = 15s) {
-    HWND hwnd = nullptr;
-    WaitFor([&] { return (hwnd = Find(L"ZelvornMain", true)) != nullptr; }, limit);
-    shownAfter_ = Clock::now() - started_;
-    return hwnd;
-  }
-  HWND MessageBox(std::chrono::milliseconds limit = 10s) const {
-    HWND hwnd = nullptr;
-    WaitFor([&] { return (hwnd = Find(L"#32770", true)) != nullptr; }, limit);
-    return hwnd;
-  }
-  bool Exited(DWORD& code, DWORD ms = 10000) const {
-    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return true;
-  }
-  std::chrono::milliseconds ShownAfter() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(shownAfter_);
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
-  Clock::time_point started_;
-  Clock::duration shownAfter_{};
-};
-
-HWND Control(HWND main, int index) {
-  struct Search {
-    int id;
-    HWND hwnd;
-  } search{1000 + index, nullptr};
-  EnumChildWindows(
-      main,
-      [](HWND hwnd, LPARAM p) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(p);
-        if (GetDlgCtrlID(hwnd) != s.id) return TRUE;
-        s.hwnd = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.hwnd;
-}
-
-// Indexes of the controls, in the window's layout order.
-enum : int {
-  k图片框1, k分组框1, k编辑框1, k按钮1, k分组框2, k编辑框2, k按钮2, k分组框3, k按钮3, k按钮4, k按钮5,
-  k按钮6, k按钮7, k按钮8, k超级按钮, k超级按钮1, k超级按钮2, k分组框4, k标签2, k标签1, k超级按钮3,
-};
-
-struct Box {
-  std::wstring title, text;
-  std::vector<std::wstring> buttons;
-};
-
-Box ReadBox(HWND box) {
-  Box b{TextOf(box), {}, {}};
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassOf(child) == L"Button") b.buttons.push_back(TextOf(child));
-    else if (ClassOf(child) == L"Static" && GetDlgCtrlID(child) == 0xFFFF) b.text = TextOf(child);
-  }
-  return b;
-}
-
-void Press(HWND box, int button) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
 
 // Clicks a button and waits until the result box holds something new.
 std::string Convert(HWND main, int button, const std::string& source) {
-  SendMessageA(Control(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
-  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
-  PostMessageW(Control(main, button), BM_CLICK, 0, 0);
+  SendMessageA(Child(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+  SendMessageA(Child(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
+  PostMessageW(Child(main, button), BM_CLICK, 0, 0);
   std::string result = "-";
-  WaitFor([&] { return (result = AnsiTextOf(Control(main, k编辑框2))) != "-"; });
+  WaitFor([&] { return (result = AnsiTextOf(Child(main, k编辑框2))) != "-"; });
   return result;
 }
 
@@ -241,10 +76,10 @@ TEST(ZelvornExe, WindowAndControlsStandWhereTheLayoutSays) {
       {k超级按钮3, L"Button", -1, 2, 342, 450, 24, nullptr},
   };
   for (const Expected& e : controls) {
-    HWND hwnd = Control(main, e.index);
+    HWND hwnd = Child(main, e.index);
     ASSERT_NE(hwnd, nullptr) << e.index;
     EXPECT_EQ(ClassOf(hwnd), e.cls) << e.index;
-    HWND container = e.container < 0 ? main : Control(main, e.container);
+    HWND container = e.container < 0 ? main : Child(main, e.container);
     EXPECT_EQ(GetParent(hwnd), container) << e.index;
     RECT c;
     GetWindowRect(hwnd, &c);
@@ -258,14 +93,14 @@ TEST(ZelvornExe, WindowAndControlsStandWhereTheLayoutSays) {
     }
   }
   for (int edit : {k编辑框1, k编辑框2}) {
-    const LONG s = GetWindowLongW(Control(main, edit), GWL_STYLE);
+    const LONG s = GetWindowLongW(Child(main, edit), GWL_STYLE);
     EXPECT_EQ(s & (ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN), ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN);
     EXPECT_FALSE(s & (ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | ES_READONLY | ES_PASSWORD | ES_NOHIDESEL));
-    EXPECT_TRUE(GetWindowLongW(Control(main, edit), GWL_EXSTYLE) & WS_EX_STATICEDGE);
+    EXPECT_TRUE(GetWindowLongW(Child(main, edit), GWL_EXSTYLE) & WS_EX_STATICEDGE);
   }
   for (int button = k按钮1; button <= k按钮8; ++button) {
     if (button == k分组框2 || button == k编辑框2 || button == k分组框3) continue;
-    const LONG s = GetWindowLongW(Control(main, button), GWL_STYLE);
+    const LONG s = GetWindowLongW(Child(main, button), GWL_STYLE);
     EXPECT_TRUE(s & BS_MULTILINE) << button;
     EXPECT_NE(s & BS_TYPEMASK, BS_DEFPUSHBUTTON) << button;
   }
@@ -292,7 +127,7 @@ TEST(ZelvornExe, EachButtonConvertsTheSourceBox) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Convert(main, c.button, c.source), c.result) << c.source;
-    EXPECT_EQ(AnsiTextOf(Control(main, k编辑框1)), c.source);
+    EXPECT_EQ(AnsiTextOf(Child(main, k编辑框1)), c.source);
   }
 }
 
@@ -300,9 +135,9 @@ TEST(ZelvornExe, WrongFormShowsTheErrorBoxAndKeepsBothBoxes) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  SendMessageA(Control(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("HTTP://a"));
-  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("before"));
-  PostMessageW(Control(main, k按钮3), BM_CLICK, 0, 0);
+  SendMessageA(Child(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("HTTP://a"));
+  SendMessageA(Child(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("before"));
+  PostMessageW(Child(main, k按钮3), BM_CLICK, 0, 0);
   HWND box = program.MessageBox();
   ASSERT_NE(box, nullptr);
   const Box b = ReadBox(box);
@@ -312,8 +147,8 @@ TEST(ZelvornExe, WrongFormShowsTheErrorBoxAndKeepsBothBoxes) {
   EXPECT_FALSE(IsWindowEnabled(main)) << "the box is task-modal";
   Press(box, IDOK);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-  EXPECT_EQ(AnsiTextOf(Control(main, k编辑框1)), "HTTP://a");
-  EXPECT_EQ(AnsiTextOf(Control(main, k编辑框2)), "before");
+  EXPECT_EQ(AnsiTextOf(Child(main, k编辑框1)), "HTTP://a");
+  EXPECT_EQ(AnsiTextOf(Child(main, k编辑框2)), "before");
 }
 
 TEST(ZelvornExe, PasteAndCopyGoThroughTheClipboard) {
@@ -322,11 +157,11 @@ TEST(ZelvornExe, PasteAndCopyGoThroughTheClipboard) {
   ASSERT_NE(main, nullptr);
   const std::string text = "http://a/\r\n\xD6\xD0 b";
   ASSERT_TRUE(SetClipboardText(text));
-  PostMessageW(Control(main, k按钮1), BM_CLICK, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Control(main, k编辑框1)) == text; }));
+  PostMessageW(Child(main, k按钮1), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, k编辑框1)) == text; }));
 
-  SendMessageA(Control(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://YQ==\r\nx"));
-  PostMessageW(Control(main, k按钮2), BM_CLICK, 0, 0);
+  SendMessageA(Child(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://YQ==\r\nx"));
+  PostMessageW(Child(main, k按钮2), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return GetClipboardText() == "qqdl://YQ==\r\nx"; }));
 }
 
@@ -334,7 +169,7 @@ TEST(ZelvornExe, EscClosesFromAnEditBoxAndTheExitCallbackRunsOnce) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  PostMessageW(Control(main, k编辑框1), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(Child(main, k编辑框1), WM_KEYDOWN, VK_ESCAPE, 0);
   DWORD code = 1;
   ASSERT_TRUE(program.Exited(code));
   EXPECT_EQ(code, 0u);
@@ -345,9 +180,9 @@ TEST(ZelvornExe, LinkControlsStartExplorerWithTheirPages) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  PostMessageW(Control(main, k图片框1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-  PostMessageW(Control(main, k图片框1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
-  for (int button : {k超级按钮, k超级按钮1, k超级按钮2, k超级按钮3}) PostMessageW(Control(main, button), BM_CLICK, 0, 0);
+  PostMessageW(Child(main, k图片框1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageW(Child(main, k图片框1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  for (int button : {k超级按钮, k超级按钮1, k超级按钮2, k超级按钮3}) PostMessageW(Child(main, button), BM_CLICK, 0, 0);
   std::string log;
   WaitFor([&] {
     log = Slurp(kAppDir + "/explorer.log");
@@ -390,7 +225,7 @@ TEST_P(UpdateCheck, ShowsThePromptOnlyForAFetchedDifferentVersion) {
   }
   HWND main = program.Main(20s);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(AnsiTextOf(Control(main, k标签1)), c.label);
+  EXPECT_EQ(AnsiTextOf(Child(main, k标签1)), c.label);
   std::printf("[ shown    ] %s: window shown %lld ms after launch\n", c.mode,
               static_cast<long long>(program.ShownAfter().count()));
 }

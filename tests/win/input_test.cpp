@@ -1,0 +1,149 @@
+// Zelvorn.exe under real X input, as a user drives it: mouse clicks and
+// key presses from xdotool, the X clipboard through xclip; and the ways out
+// of the program, each of which runs the exit callback once.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+#include "links/Clipboard.h"
+#include "links/Links.h"
+
+namespace zelvorn {
+namespace {
+
+using namespace driver;
+
+void ExpectCleanExit(const Program& program) {
+  DWORD code = 1;
+  ASSERT_TRUE(program.Exited(code)) << "the program did not end";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(Slurp(kAppDir + "/exit.log"), "OnProgramExit\n") << "the exit callback runs exactly once";
+}
+
+TEST(RealInput, TypedTextWithEnterIsConvertedByAMouseClick) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  HWND source = Child(main, k编辑框1);
+  ASSERT_TRUE(X11::Click(source));
+  ASSERT_TRUE(X11::Type("ftp://a/"));
+  ASSERT_TRUE(X11::Key("Return"));
+  ASSERT_TRUE(X11::Type("b c"));
+  // Enter inserts a line break; it neither moves the focus nor presses a button.
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(source) == "ftp://a/\r\nb c"; })) << AnsiTextOf(source);
+  EXPECT_EQ(LengthOf(Child(main, k编辑框2)), 0u);
+
+  ASSERT_TRUE(X11::Click(Child(main, k按钮5)));
+  NoWindow host;
+  const std::string expected = EncodeLink(kFlashGetLink, "ftp://a/\r\nb c", host);
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, k编辑框2)) == expected; }))
+      << AnsiTextOf(Child(main, k编辑框2));
+}
+
+TEST(RealInput, PasteAndCopyGoThroughTheXClipboard) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  // Another program's text (only UTF-8 on the X side): Wine offers it as
+  // CF_TEXT in code page 936, which the paste takes up to its end.
+  ASSERT_TRUE(X11::SetClipboard("http://例子.cn/文件.zip"));
+  ASSERT_TRUE(X11::Click(Child(main, k按钮1)));
+  const std::string gbk = "http://\xC0\xFD\xD7\xD3.cn/\xCE\xC4\xBC\xFE.zip";
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, k编辑框1)) == gbk; })) << AnsiTextOf(Child(main, k编辑框1));
+
+  SendMessageA(Child(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://\xD6\xD0"));
+  ASSERT_TRUE(X11::Click(Child(main, k按钮2)));
+  EXPECT_TRUE(WaitFor([&] { return X11::Clipboard() == "qqdl://中"; })) << X11::Clipboard();
+}
+
+TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(X11::MoveTo(Child(main, k超级按钮1)));
+  // The tip's text comes from the tooltip control's WM_GETTEXT (a window
+  // of another process gives GetWindowText only its own caption).
+  std::wstring text;
+  EXPECT_TRUE(WaitFor([&] {
+    HWND tip = program.Find(L"tooltips_class32", true);
+    wchar_t buffer[64] = {};
+    if (tip) SendMessageW(tip, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
+    return (text = buffer) == Wide("下载快车最新版本");
+  })) << "tooltip: \"" << std::string(text.begin(), text.end()) << "\"";
+  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+}
+
+// Esc closes the window from whichever control has the focus.
+class EscKey : public testing::TestWithParam<int> {};
+
+TEST_P(EscKey, ClosesTheWindowAndEndsTheProgram) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(X11::Click(Child(main, GetParam())));
+  ASSERT_TRUE(X11::Key("Escape"));
+  ExpectCleanExit(program);
+}
+
+INSTANTIATE_TEST_SUITE_P(FocusIn, EscKey, testing::Values(k编辑框1, k编辑框2, k按钮2),
+                         [](const auto& param) {
+                           return param.param == k编辑框1   ? std::string("SourceBox")
+                                  : param.param == k编辑框2 ? std::string("ResultBox")
+                                                            : std::string("CopyButton");
+                         });
+
+TEST(Closing, AltF4ClosesTheWindow) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(X11::Click(Child(main, k编辑框2)));
+  ASSERT_TRUE(X11::Key("alt+F4"));
+  ExpectCleanExit(program);
+}
+
+// What the close box and the system menu's Close send.
+TEST(Closing, CloseCommandClosesTheWindow) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ExpectCleanExit(program);
+}
+
+// A click on another button while a long conversion runs is handled inside
+// it and runs to its end first; the conversion that started first writes
+// the result box last.
+TEST(Nesting, AClickDuringALongConversionRunsInsideIt) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  std::string address = "http://host/";
+  while (address.size() < (64u << 10)) address += std::string(74, 'x') + "\r\n";
+  ASSERT_TRUE(SetClipboardText(address));
+  PostMessageW(Child(main, k按钮1), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, k编辑框1)) == address.size(); }))
+      << LengthOf(Child(main, k编辑框1)) << " of " << address.size() << " bytes pasted";
+
+  PostMessageW(Child(main, k按钮7), BM_CLICK, 0, 0);  // to qqdl://, the long one
+  PostMessageW(Child(main, k按钮3), BM_CLICK, 0, 0);  // to thunder://, waiting behind it
+  NoWindow host;
+  const std::string qqdl = EncodeLink(kQqdlLink, address, host);
+  const std::string thunder = EncodeLink(kThunderLink, address, host);
+  ASSERT_NE(qqdl.size(), thunder.size());
+  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, k编辑框2)) == qqdl.size(); }, 30s))
+      << LengthOf(Child(main, k编辑框2)) << " bytes in the result box";
+  // Had the clicks run one after the other, thunder:// would come last, and
+  // before this copy.
+  ASSERT_TRUE(SetClipboardText("-"));
+  PostMessageW(Child(main, k按钮2), BM_CLICK, 0, 0);
+  Text copied;
+  ASSERT_TRUE(WaitFor([&] { return (copied = GetClipboardText()) != "-"; }));
+  EXPECT_EQ(copied.substr(0, 7), "qqdl://");
+  EXPECT_TRUE(copied == qqdl) << "result of " << copied.size() << " bytes, expected " << qqdl.size();
+}
+
+}  // namespace
+}  // namespace zelvorn
