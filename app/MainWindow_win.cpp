@@ -366,8 +366,14 @@ int RunProgram(HINSTANCE instance) {
   ShowWindow(g_main, SW_SHOWNORMAL);
   UpdateWindow(g_main);
 
+  // Until no window of the program remains. A failed read of the queue ends
+  // nothing: Wine fails one for a message too large to pass between
+  // processes (another program's WM_SETTEXT of a megabyte), and drops it.
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) g_window.Dispatch(msg);
+  for (BOOL got; (got = GetMessageW(&msg, nullptr, 0, 0)) != 0;) {
+    if (got > 0) g_window.Dispatch(msg);
+    else if (!IsWindow(g_main)) break;
+  }
   g_banner.image.reset();
   Gdiplus::GdiplusShutdown(gdiplusToken);
   OnProgramExit();

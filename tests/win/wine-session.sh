@@ -13,8 +13,9 @@
 #   wineserver ends, 60 s after the last Windows program of the session.
 # - Wine's windows are unmanaged: there is no window manager to wait for.
 # - Wine's server and helper processes are started here, detached from the
-#   caller's output: a wineserver started by a wine whose output CTest
-#   captures would hold that pipe open and CTest would wait forever.
+#   caller's output, and the program's output reaches the caller through a
+#   file: a wineserver or explorer.exe started by a wine whose output CTest
+#   captures would hold that pipe open and CTest would wait for it.
 set -euo pipefail
 
 build=$1
@@ -99,4 +100,12 @@ fi
 
 flock -u 9
 exec 9>&-
-exec wine "$@"
+# Through a file, not straight into the caller's pipe: a helper that the
+# program starts (explorer.exe for the desktop and the clipboard) inherits
+# its output and outlives it, and would hold CTest's pipe open.
+out=$(mktemp "$state/output.XXXXXX")
+trap 'rm -f "$out"' EXIT
+status=0
+wine "$@" >"$out" 2>&1 </dev/null || status=$?
+cat "$out"
+exit "$status"
