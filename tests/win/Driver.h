@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "../update/TestSupport.h"
+
 namespace zelvorn::driver {
 
 using namespace std::chrono_literals;
@@ -31,22 +33,8 @@ inline std::wstring Wide(std::string_view utf8) {
   return w;
 }
 
-inline std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-template <class Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = 10s) {
-  const auto end = Clock::now() + limit;
-  while (Clock::now() < end) {
-    if (pred()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return pred();
-}
+using zelvorn::testing::Slurp;
+using zelvorn::testing::WaitFor;
 
 inline std::wstring TextOf(HWND hwnd) {
   wchar_t buffer[4096] = {};

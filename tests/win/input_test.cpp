@@ -77,7 +77,7 @@ TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
 }
 
 // Esc closes the window from whichever control has the focus.
-class EscKey : public testing::TestWithParam<int> {};
+class EscKey : public ::testing::TestWithParam<int> {};
 
 TEST_P(EscKey, ClosesTheWindowAndEndsTheProgram) {
   Program program;
@@ -88,7 +88,7 @@ TEST_P(EscKey, ClosesTheWindowAndEndsTheProgram) {
   ExpectCleanExit(program);
 }
 
-INSTANTIATE_TEST_SUITE_P(FocusIn, EscKey, testing::Values(k编辑框1, k编辑框2, k按钮2),
+INSTANTIATE_TEST_SUITE_P(FocusIn, EscKey, ::testing::Values(k编辑框1, k编辑框2, k按钮2),
                          [](const auto& param) {
                            return param.param == k编辑框1   ? std::string("SourceBox")
                                   : param.param == k编辑框2 ? std::string("ResultBox")

@@ -27,7 +27,7 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // A hidden window holding one real control per Control: edit boxes styled
 // as the program's, labels for the labels, buttons for the rest.
-class RealControls : public testing::Test {
+class RealControls : public ::testing::Test {
  protected:
   void SetUp() override {
     g_seen.clear();
