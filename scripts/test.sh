@@ -25,10 +25,11 @@ cmake --build --preset windows-test -j2
 export WINEPREFIX=$PWD/build/windows-test/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 wineserver -k 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  # Wine's server and its helper processes start here, not under a test
+  # The Wine server and its helper processes start here, not under a test
   # whose output is captured: they would hold the capturing pipe open.
+  [[ -f $WINEPREFIX/system.reg ]] || { wineboot -i; wineserver -w; } >/dev/null 2>&1 </dev/null
   wineserver -p >/dev/null 2>&1
-  wineboot -i >/dev/null 2>&1 </dev/null || true  # makes the prefix on first use
+  wineboot >/dev/null 2>&1 </dev/null
   ctest --preset windows-test; rc=$?
   wineserver -k 2>/dev/null
   exit $rc'
