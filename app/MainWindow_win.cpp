@@ -129,7 +129,8 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& entry) {
 }
 
 // Labels draw their caption on one line, vertically centred, ampersands as
-// they stand; a line break starts no new line.
+// they stand; a line break starts no new line, and what does not fit is
+// cut at the label's edge.
 void DrawLabel(const DRAWITEMSTRUCT& item, COLORREF colour) {
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
   const int length = GetWindowTextLengthW(item.hwndItem);
@@ -139,7 +140,7 @@ void DrawLabel(const DRAWITEMSTRUCT& item, COLORREF colour) {
   SetTextColor(item.hDC, colour);
   RECT r = item.rcItem;
   DrawTextW(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &r,
-            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
 }
 
 // The banner: an animated GIF drawn centred at its natural size, each frame
