@@ -3,19 +3,21 @@
 #include <cstring>
 
 #include "links/Clipboard.h"
+#include "links/Clipboard_win.h"
 
 namespace zelvorn {
+
+Text TextOfClipboardBlock(const char* bytes, std::size_t size) {
+  const auto* zero = static_cast<const char*>(std::memchr(bytes, '\0', size));
+  return Text(bytes, zero != nullptr ? static_cast<std::size_t>(zero - bytes) : size);
+}
 
 Text GetClipboardText() {
   if (!OpenClipboard(nullptr)) return {};
   Text text;
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
     if (const auto* bytes = static_cast<const char*>(GlobalLock(data))) {
-      // Another program may leave out the terminating zero: never read past
-      // the block.
-      const SIZE_T size = GlobalSize(data);
-      const auto* zero = static_cast<const char*>(std::memchr(bytes, '\0', size));
-      text.assign(bytes, zero != nullptr ? static_cast<std::size_t>(zero - bytes) : size);
+      text = TextOfClipboardBlock(bytes, GlobalSize(data));
       GlobalUnlock(data);
     }
   }

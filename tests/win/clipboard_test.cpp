@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "links/Clipboard.h"
+#include "links/Clipboard_win.h"
 
 namespace zelvorn {
 namespace {
@@ -33,7 +34,9 @@ TEST(Clipboard, CopyReplacesEveryFormatAndPasteOfNoTextIsEmpty) {
 }
 
 // Another program may put CF_TEXT there without a terminating zero: the
-// read stops at the end of the block.
+// read stops at the end of the block. Wine's own clipboard writes a zero
+// into the block's last byte (losing the last character), so the missing
+// zero is tried on a block of its own too.
 TEST(Clipboard, TextWithoutTerminatorIsReadWithinItsBlock) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
@@ -42,10 +45,46 @@ TEST(Clipboard, TextWithoutTerminatorIsReadWithinItsBlock) {
   GlobalUnlock(block);
   SetClipboardData(CF_TEXT, block);
   CloseClipboard();
-  // The block now belongs to the clipboard, which may hand out a copy.
-  const Text text = GetClipboardText();
-  EXPECT_LE(text.size(), 4u);
-  EXPECT_EQ(std::string("ABCD").rfind(text, 0), 0u) << text;
+  // What the clipboard now hands out, read within its size.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_TEXT);
+  ASSERT_NE(data, nullptr);
+  const std::string handed(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+  GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_EQ(GetClipboardText(), handed.substr(0, handed.find('\0')));
+
+  // A block of 4 bytes with no zero, and the page after it unreadable: a
+  // read past the block would fault.
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  ASSERT_NE(pages, nullptr);
+  DWORD old;
+  ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
+  char* end = pages + system.dwPageSize;
+  std::memcpy(end - 4, "ABCD", 4);
+  EXPECT_EQ(TextOfClipboardBlock(end - 4, 4), "ABCD");
+  end[-2] = '\0';
+  EXPECT_EQ(TextOfClipboardBlock(end - 4, 4), "AB");
+  EXPECT_EQ(TextOfClipboardBlock(end - 4, 0), "");
+  VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// Part 3.3: a block of exactly the text's length plus one zero byte; an
+// empty text leaves one zero byte.
+TEST(Clipboard, HandsOverTheTextAndOneZeroByte) {
+  for (const std::string& text : {"abc"s, ""s}) {
+    ASSERT_TRUE(SetClipboardText(text));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(GlobalSize(data), text.size() + 1);
+    const auto* bytes = static_cast<const char*>(GlobalLock(data));
+    EXPECT_EQ(std::string(bytes, text.size() + 1), text + '\0');
+    GlobalUnlock(data);
+    CloseClipboard();
+  }
 }
 
 }  // namespace
