@@ -224,6 +224,20 @@ class X11 {
   static bool Key(const std::string& keys) { return Xdotool("key --delay 30 " + keys); }
   static bool Type(const std::string& ascii) { return Xdotool("type --delay 30 '" + ascii + "'"); }
 
+  // The colour on the X screen at a point (ImageMagick's import), or
+  // CLR_INVALID.
+  static COLORREF PixelAt(int x, int y) {
+    const std::string file = UnixPath(kAppDir) + "/x11-pixel.txt";
+    if (Run("import -window root -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) + " '" + file + "'") != 0)
+      return CLR_INVALID;
+    // "0,0: (240,240,240)  #F0F0F0  srgb(240,240,240)"
+    const std::string text = Slurp(kAppDir + "\\x11-pixel.txt");
+    const auto hash = text.find('#', text.find('\n'));
+    if (hash == std::string::npos || hash + 7 > text.size()) return CLR_INVALID;
+    const unsigned long rgb = std::stoul(text.substr(hash + 1, 6), nullptr, 16);
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  }
+
   // The X clipboard, as UTF-8.
   static bool SetClipboard(const std::string& utf8) {
     const std::string file = kAppDir + "\\x11-clipboard.in";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "Driver.h"
 #include "links/Clipboard.h"
@@ -74,6 +75,37 @@ TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
     return (text = buffer) == Wide("下载快车最新版本");
   })) << "tooltip: \"" << std::string(text.begin(), text.end()) << "\"";
   ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+}
+
+// Flat at rest, a raised frame (light top left, dark bottom right) while
+// the pointer is over it, a sunken one while it is pressed.
+TEST(RealInput, ImageButtonFrameFollowsThePointer) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  HWND bar = Child(main, k超级按钮3);
+  RECT r;
+  GetWindowRect(bar, &r);
+  const auto corners = [&] {
+    return std::pair{X11::PixelAt(r.left, r.top), X11::PixelAt(r.right - 1, r.bottom - 1)};
+  };
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT),
+                 dark = GetSysColor(COLOR_BTNSHADOW);
+  std::pair<COLORREF, COLORREF> seen;
+  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+  EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{face, face}; }, 5s))
+      << std::hex << seen.first << " " << seen.second;
+  ASSERT_TRUE(X11::MoveTo(bar));
+  EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{light, dark}; }, 5s))
+      << std::hex << seen.first << " " << seen.second;
+  ASSERT_TRUE(X11::Xdotool("mousedown 1"));
+  EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{dark, light}; }, 5s))
+      << std::hex << seen.first << " " << seen.second;
+  // Let go away from it: no click.
+  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+  ASSERT_TRUE(X11::Xdotool("mouseup 1"));
+  EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{face, face}; }, 5s))
+      << std::hex << seen.first << " " << seen.second;
 }
 
 // Esc closes the window from whichever control has the focus.
