@@ -108,6 +108,29 @@ TEST(RealInput, ImageButtonFrameFollowsThePointer) {
       << std::hex << seen.first << " " << seen.second;
 }
 
+// The banner plays its two frames, a second each, over and over.
+TEST(RealInput, BannerAlternatesItsTwoFrames) {
+  Program program;
+  HWND main = program.Main();
+  ASSERT_NE(main, nullptr);
+  RECT r;
+  GetWindowRect(Child(main, k图片框1), &r);
+  std::vector<COLORREF> changes;  // the colour at one point, each time it changed
+  std::vector<Clock::time_point> times;
+  const auto end = Clock::now() + 4500ms;
+  while (Clock::now() < end) {
+    const COLORREF c = X11::PixelAt(r.left + 12, r.top + 40);
+    if (changes.empty() || changes.back() != c) changes.push_back(c), times.push_back(Clock::now());
+  }
+  ASSERT_GE(changes.size(), 3u) << "the picture did not change twice in 4.5 s";
+  EXPECT_NE(changes[0], changes[1]);
+  for (std::size_t i = 2; i < changes.size(); ++i) {
+    EXPECT_EQ(changes[i], changes[i - 2]) << "two frames only";
+    const auto shown = std::chrono::duration_cast<std::chrono::milliseconds>(times[i] - times[i - 1]).count();
+    EXPECT_TRUE(shown > 600 && shown < 1600) << "a frame shown for " << shown << " ms";
+  }
+}
+
 // Esc closes the window from whichever control has the focus.
 class EscKey : public ::testing::TestWithParam<int> {};
 
