@@ -71,7 +71,7 @@ TEST(Clipboard, TextWithoutTerminatorIsReadWithinItsBlock) {
   VirtualFree(pages, 0, MEM_RELEASE);
 }
 
-// Part 3.3: a block of exactly the text's length plus one zero byte; an
+// A copy hands over a block of exactly the text's length plus one zero byte; an
 // empty text leaves one zero byte.
 TEST(Clipboard, HandsOverTheTextAndOneZeroByte) {
   for (const std::string& text : {"abc"s, ""s}) {
