@@ -208,17 +208,19 @@ class X11 {
   }
   static bool Xdotool(const std::string& args) { return Run("xdotool " + args) == 0; }
 
-  // Mouse click with the left button at the middle of a window.
+  // Mouse click with the left button at the middle of a window. (No
+  // --sync: xdotool would wait for ever when the pointer is there already;
+  // the X server takes the requests in order anyway.)
   static bool Click(HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
-    return Xdotool("mousemove --sync " + std::to_string((r.left + r.right) / 2) + " " +
+    return Xdotool("mousemove " + std::to_string((r.left + r.right) / 2) + " " +
                    std::to_string((r.top + r.bottom) / 2) + " click 1");
   }
   static bool MoveTo(HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
-    return Xdotool("mousemove --sync " + std::to_string((r.left + r.right) / 2) + " " +
+    return Xdotool("mousemove " + std::to_string((r.left + r.right) / 2) + " " +
                    std::to_string((r.top + r.bottom) / 2));
   }
   static bool Key(const std::string& keys) { return Xdotool("key --delay 30 " + keys); }

@@ -64,6 +64,7 @@ TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));  // from elsewhere, in case it rests there already
   ASSERT_TRUE(X11::MoveTo(Child(main, k超级按钮1)));
   // The tip's text comes from the tooltip control's WM_GETTEXT (a window
   // of another process gives GetWindowText only its own caption).
