@@ -6,8 +6,9 @@
 #   wine-session.sh BUILD_DIR PROGRAM [ARGS...]
 #
 # - WINEPREFIX defaults to BUILD_DIR/wineprefix (made on first use, ~10 s).
-# - WINEDEBUG=-all, WINEDLLOVERRIDES="mscoree,mshtml=" (no install prompts)
-#   and LC_ALL=zh_CN.UTF-8 (code page 936) unless already set.
+# - WINEDEBUG=-all and WINEDLLOVERRIDES="mscoree,mshtml=" (no install
+#   prompts) unless already set; LC_ALL=zh_CN.UTF-8 (code page 936) always,
+#   or ZELVORN_TEST_LOCALE.
 # - When DISPLAY names a running X server, that one is used. Otherwise the
 #   session has its own Xvfb, on a free display number; it ends when the
 #   wineserver ends, 60 s after the last Windows program of the session.
