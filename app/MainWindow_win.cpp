@@ -42,27 +42,27 @@ using enum Control;
 
 // The layout, top to bottom; places inside a group box are from its corner.
 const ControlSpec kControls[kControlCount] = {
-    {图片框1, Kind::Picture, 图片框1, -3, 0, 460, 80, ""},
-    {分组框1, Kind::Group, 分组框1, 8, 88, 264, 100, "转换前地址"},
-    {编辑框1, Kind::Edit, 分组框1, 7, 17, 200, 72, ""},
-    {按钮1, Kind::Button, 分组框1, 220, 18, 32, 72, "粘\r\n贴", nullptr, kNoPicture, {}, PasteSource},
-    {分组框2, Kind::Group, 分组框2, 8, 200, 264, 100, "转换后地址"},
-    {编辑框2, Kind::Edit, 分组框2, 7, 16, 200, 72, ""},
-    {按钮2, Kind::Button, 分组框2, 220, 18, 32, 72, "复\r\n制", nullptr, kNoPicture, {}, CopyResult},
-    {分组框3, Kind::Group, 分组框3, 280, 88, 168, 216, "地址转换"},
-    {按钮3, Kind::Button, 分组框3, 8, 16, 152, 24, "普通地址 -> 迅雷地址", nullptr, kNoPicture, {}, PlainToThunder},
-    {按钮4, Kind::Button, 分组框3, 8, 49, 152, 24, "迅雷地址 -> 普通地址", nullptr, kNoPicture, {}, ThunderToPlain},
-    {按钮5, Kind::Button, 分组框3, 8, 82, 152, 24, "普通地址 -> 快车地址", nullptr, kNoPicture, {}, PlainToFlashGet},
-    {按钮6, Kind::Button, 分组框3, 8, 115, 152, 24, "快车地址 -> 普通地址", nullptr, kNoPicture, {}, FlashGetToPlain},
-    {按钮7, Kind::Button, 分组框3, 8, 148, 152, 24, "普通地址 -> 旋风地址", nullptr, kNoPicture, {}, PlainToQqdl},
-    {按钮8, Kind::Button, 分组框3, 8, 183, 152, 24, "旋风地址 -> 普通地址", nullptr, kNoPicture, {}, QqdlToPlain},
-    {超级按钮, Kind::ImageButton, 超级按钮, 8, 310, 80, 24, "迅雷下载", "下载迅雷最新版本", IDI_LOGO_THUNDER, WebPage::Thunder},
-    {超级按钮1, Kind::ImageButton, 超级按钮1, 102, 310, 80, 24, "快车下载", "下载快车最新版本", IDI_LOGO_FLASHGET, WebPage::FlashGet},
-    {超级按钮2, Kind::ImageButton, 超级按钮2, 190, 310, 80, 24, "旋风下载", "下载旋风最新版本", IDI_LOGO_QQDL, WebPage::Qqdl},
-    {分组框4, Kind::Group, 分组框4, 280, 304, 168, 34, ""},
-    {标签2, Kind::Label, 分组框4, 8, 13, 64, 16, "最新版本："},
-    {标签1, Kind::Label, 分组框4, 70, 13, 90, 16, "检测中"},
-    {超级按钮3, Kind::ImageButton, 超级按钮3, 2, 342, 450, 24, "Copyright © Zelvorn Studio 版权所有",
+    {Banner, Kind::Picture, Banner, -3, 0, 460, 80, ""},
+    {SourceGroup, Kind::Group, SourceGroup, 8, 88, 264, 100, "转换前地址"},
+    {SourceBox, Kind::Edit, SourceGroup, 7, 17, 200, 72, ""},
+    {PasteButton, Kind::Button, SourceGroup, 220, 18, 32, 72, "粘\r\n贴", nullptr, kNoPicture, {}, PasteSource},
+    {ResultGroup, Kind::Group, ResultGroup, 8, 200, 264, 100, "转换后地址"},
+    {ResultBox, Kind::Edit, ResultGroup, 7, 16, 200, 72, ""},
+    {CopyButton, Kind::Button, ResultGroup, 220, 18, 32, 72, "复\r\n制", nullptr, kNoPicture, {}, CopyResult},
+    {ConversionGroup, Kind::Group, ConversionGroup, 280, 88, 168, 216, "地址转换"},
+    {ToThunderButton, Kind::Button, ConversionGroup, 8, 16, 152, 24, "普通地址 -> 迅雷地址", nullptr, kNoPicture, {}, PlainToThunder},
+    {FromThunderButton, Kind::Button, ConversionGroup, 8, 49, 152, 24, "迅雷地址 -> 普通地址", nullptr, kNoPicture, {}, ThunderToPlain},
+    {ToFlashGetButton, Kind::Button, ConversionGroup, 8, 82, 152, 24, "普通地址 -> 快车地址", nullptr, kNoPicture, {}, PlainToFlashGet},
+    {FromFlashGetButton, Kind::Button, ConversionGroup, 8, 115, 152, 24, "快车地址 -> 普通地址", nullptr, kNoPicture, {}, FlashGetToPlain},
+    {ToQqdlButton, Kind::Button, ConversionGroup, 8, 148, 152, 24, "普通地址 -> 旋风地址", nullptr, kNoPicture, {}, PlainToQqdl},
+    {FromQqdlButton, Kind::Button, ConversionGroup, 8, 183, 152, 24, "旋风地址 -> 普通地址", nullptr, kNoPicture, {}, QqdlToPlain},
+    {ThunderDownloadButton, Kind::ImageButton, ThunderDownloadButton, 8, 310, 80, 24, "迅雷下载", "下载迅雷最新版本", IDI_LOGO_THUNDER, WebPage::Thunder},
+    {FlashGetDownloadButton, Kind::ImageButton, FlashGetDownloadButton, 102, 310, 80, 24, "快车下载", "下载快车最新版本", IDI_LOGO_FLASHGET, WebPage::FlashGet},
+    {QqdlDownloadButton, Kind::ImageButton, QqdlDownloadButton, 190, 310, 80, 24, "旋风下载", "下载旋风最新版本", IDI_LOGO_QQDL, WebPage::Qqdl},
+    {VersionGroup, Kind::Group, VersionGroup, 280, 304, 168, 34, ""},
+    {VersionCaption, Kind::Label, VersionGroup, 8, 13, 64, 16, "最新版本："},
+    {VersionLabel, Kind::Label, VersionGroup, 70, 13, 90, 16, "检测中"},
+    {ForumBar, Kind::ImageButton, ForumBar, 2, 342, 450, 24, "Copyright © Zelvorn Studio 版权所有",
      "Zelvorn 作者：Pendrake", kNoPicture, WebPage::MakerForum},
 };
 
@@ -245,7 +245,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
       if (const ControlSpec* entry = SpecOfId(item.CtlID)) {
         if (entry->kind == Kind::ImageButton) DrawImageButton(item, *entry);
-        else DrawLabel(item, entry->id == 标签1 ? RGB(255, 0, 0) : RGB(0, 0, 0));
+        else DrawLabel(item, entry->id == VersionLabel ? RGB(255, 0, 0) : RGB(0, 0, 0));
         return TRUE;
       }
       break;
@@ -274,7 +274,7 @@ HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
   DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
   switch (entry.kind) {
     case Kind::Picture: cls = L"ZelvornBanner"; break;
-    case Kind::Group: style |= BS_GROUPBOX | (entry.id == 分组框3 ? BS_CENTER : BS_LEFT); break;
+    case Kind::Group: style |= BS_GROUPBOX | (entry.id == ConversionGroup ? BS_CENTER : BS_LEFT); break;
     case Kind::Edit:
       cls = L"Edit";
       style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
@@ -340,11 +340,11 @@ void CreateMainWindow(HINSTANCE instance) {
   for (const ControlSpec& entry : kControls)
     g_controls[static_cast<int>(entry.id)] = CreateControl(entry, instance, tooltip);
   const HFONT bold = BoldFont();
-  for (Control c : {按钮1, 按钮2})
+  for (Control c : {PasteButton, CopyButton})
     SendMessageW(g_controls[static_cast<int>(c)], WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   g_window.Attach(g_main, g_controls);
   if (g_banner.image && g_banner.frames > 1)
-    SetTimer(g_controls[static_cast<int>(图片框1)], 1, BannerDelayMs(0), nullptr);
+    SetTimer(g_controls[static_cast<int>(Banner)], 1, BannerDelayMs(0), nullptr);
 }
 
 }  // namespace

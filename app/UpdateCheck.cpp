@@ -18,11 +18,11 @@ void CheckForUpdate(Window& window, const UpdatePlatform& platform) {
   // Nothing fetched is no news of a release: saying there is one would send
   // every user without a connection to the download page.
   if (!body || body->empty()) {
-    window.SetControlCaption(Control::标签1, "检测失败");
+    window.SetControlCaption(Control::VersionLabel, "检测失败");
     return;
   }
-  window.SetControlText(Control::标签1, BytesToText(*body));
-  if (!TextEquals(window.GetControlText(Control::标签1), *CurrentVersion)) {
+  window.SetControlText(Control::VersionLabel, BytesToText(*body));
+  if (!TextEquals(window.GetControlText(Control::VersionLabel), *CurrentVersion)) {
     const MessageAnswer answer = window.ShowMessage("已发现最新版本，是否下载？", "下载提示",
                                                     MessageStyle::YesNoQuestion);
     if (answer == MessageAnswer::Yes) {
@@ -32,8 +32,8 @@ void CheckForUpdate(Window& window, const UpdatePlatform& platform) {
     }
     window.ShowMessage("当前不为最新版本，可能会导致非法！", "", MessageStyle::OkExclamation);
   }
-  if (TextEquals(window.GetControlText(Control::标签1), *CurrentVersion))
-    window.SetControlCaption(Control::标签1, "已是最新版本");
+  if (TextEquals(window.GetControlText(Control::VersionLabel), *CurrentVersion))
+    window.SetControlCaption(Control::VersionLabel, "已是最新版本");
 }
 
 }  // namespace zelvorn

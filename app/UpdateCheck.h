@@ -26,7 +26,7 @@ struct UpdatePlatform {
 Text VersionFileAddress();
 
 // Sets CurrentVersion, fetches the published version text and shows it in
-// 标签1. Only a fetched text that differs from the running version brings
+// VersionLabel. Only a fetched text that differs from the running version brings
 // the prompt: Yes opens the download thread and ends the program, No warns.
 // A check that could not fetch anything shows "检测失败" and asks nothing.
 void CheckForUpdate(Window& window, const UpdatePlatform& platform);

@@ -7,11 +7,11 @@
 namespace zelvorn {
 
 enum class WebPage {
-  MakerSite,       // 图片框1, either mouse button pressed
-  MakerForum,      // 超级按钮3, the bottom bar
-  Thunder,         // 超级按钮
-  FlashGet,        // 超级按钮1
-  Qqdl,            // 超级按钮2
+  MakerSite,       // Banner, either mouse button pressed
+  MakerForum,      // ForumBar, the bottom bar
+  Thunder,         // ThunderDownloadButton
+  FlashGet,        // FlashGetDownloadButton
+  Qqdl,            // QqdlDownloadButton
   DownloadThread,  // the update check's Yes
 };
 

@@ -1,4 +1,4 @@
-// Times Zelvorn.exe under Wine from the click to the result in 编辑框2,
+// Times Zelvorn.exe under Wine from the click to the result in ResultBox,
 // for addresses of 64 KiB and 1 MiB in lines of about 76 characters.
 // Run by bench/window_speed.sh.
 #include <windows.h>

@@ -18,6 +18,7 @@
 #include <unistd.h>
 #endif
 
+#include "Version.h"
 #include "cli/Gbk.h"
 #include "links/Conversions.h"
 #include "links/LinkStream.h"
@@ -199,7 +200,7 @@ int Run(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (!optionsEnd && arg == "--help") return WriteAll(kUsage) ? 0 : 1;
-    if (!optionsEnd && arg == "--version") return WriteAll("zelvorn-cli 1.3\n") ? 0 : 1;
+    if (!optionsEnd && arg == "--version") return WriteAll(std::string("zelvorn-cli ") + kVersionNumber + "\n") ? 0 : 1;
   }
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];

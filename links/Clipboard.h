@@ -15,10 +15,10 @@ Text GetClipboardText();
 // Replaces the whole clipboard with the text; true once it was handed over.
 bool SetClipboardText(const Text& text);
 
-// 按钮1: the clipboard's text replaces the whole of 编辑框1, even when empty.
+// PasteButton: the clipboard's text replaces the whole of SourceBox, even when empty.
 void PasteSource(Window& window);
 
-// 按钮2: the text of 编辑框2 replaces the whole clipboard.
+// CopyButton: the text of ResultBox replaces the whole clipboard.
 void CopyResult(Window& window);
 
 }  // namespace zelvorn

@@ -41,8 +41,8 @@ bool SetClipboardText(const Text& text) {
   return handedOver;
 }
 
-void PasteSource(Window& window) { window.SetControlText(Control::编辑框1, GetClipboardText()); }
+void PasteSource(Window& window) { window.SetControlText(Control::SourceBox, GetClipboardText()); }
 
-void CopyResult(Window& window) { SetClipboardText(window.GetControlText(Control::编辑框2)); }
+void CopyResult(Window& window) { SetClipboardText(window.GetControlText(Control::ResultBox)); }
 
 }  // namespace zelvorn

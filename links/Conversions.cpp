@@ -14,17 +14,17 @@ struct WindowHost {
 };
 
 void PlainToLink(Window& window, const LinkFormat& format) {
-  const Text source = window.GetControlText(Control::编辑框1);
+  const Text source = window.GetControlText(Control::SourceBox);
   if (!CheckPlainAddress(source)) return ShowFormatError(window);
   WindowHost host{window};
-  window.SetControlText(Control::编辑框2, EncodeLink(format, source, host));
+  window.SetControlText(Control::ResultBox, EncodeLink(format, source, host));
 }
 
 void LinkToPlain(Window& window, const LinkFormat& format) {
   WindowHost host{window};
-  const auto address = DecodeLink(format, window.GetControlText(Control::编辑框1), host);
+  const auto address = DecodeLink(format, window.GetControlText(Control::SourceBox), host);
   if (!address) return ShowFormatError(window);
-  window.SetControlText(Control::编辑框2, *address);
+  window.SetControlText(Control::ResultBox, *address);
 }
 
 }  // namespace

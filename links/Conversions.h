@@ -1,8 +1,8 @@
-// The six conversion buttons. Each reads the whole source box 编辑框1 and
-// either replaces the whole result box 编辑框2 or shows the format error;
-// none of them changes 编辑框1. While a long text is converted the window's
+// The six conversion buttons. Each reads the whole source box SourceBox and
+// either replaces the whole result box ResultBox or shows the format error;
+// none of them changes SourceBox. While a long text is converted the window's
 // messages are dispatched, so another button's operation can run to its end
-// in the middle of this one; the one that started first writes 编辑框2 last.
+// in the middle of this one; the one that started first writes ResultBox last.
 #pragma once
 
 #include "links/Window.h"

@@ -9,29 +9,30 @@
 
 namespace zelvorn {
 
-// The controls of the main window, named as in its layout.
+// The controls of the main window, named by their role; the control table
+// of the window gives each one's place and its name in the window designer.
 enum class Control {
-  图片框1,
-  分组框1,
-  编辑框1,
-  按钮1,
-  分组框2,
-  编辑框2,
-  按钮2,
-  分组框3,
-  按钮3,
-  按钮4,
-  按钮5,
-  按钮6,
-  按钮7,
-  按钮8,
-  超级按钮,
-  超级按钮1,
-  超级按钮2,
-  分组框4,
-  标签2,
-  标签1,
-  超级按钮3,
+  Banner,
+  SourceGroup,
+  SourceBox,
+  PasteButton,
+  ResultGroup,
+  ResultBox,
+  CopyButton,
+  ConversionGroup,
+  ToThunderButton,
+  FromThunderButton,
+  ToFlashGetButton,
+  FromFlashGetButton,
+  ToQqdlButton,
+  FromQqdlButton,
+  ThunderDownloadButton,
+  FlashGetDownloadButton,
+  QqdlDownloadButton,
+  VersionGroup,
+  VersionCaption,
+  VersionLabel,
+  ForumBar,
 };
 inline constexpr int kControlCount = 21;
 

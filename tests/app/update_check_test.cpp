@@ -19,7 +19,7 @@ using namespace std::string_literals;
 
 class LabelWindow final : public Window {
  public:
-  std::map<Control, Text> texts{{Control::标签1, "检测中"}};
+  std::map<Control, Text> texts{{Control::VersionLabel, "检测中"}};
   std::vector<std::string> boxes;  // "title|text"
   MessageAnswer answer = MessageAnswer::No;
 
@@ -62,7 +62,7 @@ TEST(CheckForUpdate, ShowsWhatTheServerSaid) {
         [&](int) { ADD_FAILURE() << "ended at " << c.name; }};
     CheckForUpdate(window, platform);
     EXPECT_EQ(window.boxes, c.boxes) << c.name;
-    EXPECT_EQ(window.texts[Control::标签1], c.label) << c.name;
+    EXPECT_EQ(window.texts[Control::VersionLabel], c.label) << c.name;
     EXPECT_EQ(asked, std::vector<Text>{VersionFileAddress()});
     EXPECT_TRUE(started.empty());
     EXPECT_EQ(CurrentVersion, "V1.3");

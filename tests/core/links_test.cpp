@@ -153,12 +153,12 @@ TEST(Conversions, WrongFormShowsTheFormatErrorAndKeepsBothBoxes) {
   };
   for (const auto& [convert, source] : cases) {
     MemoryWindow window;
-    window.texts[Control::编辑框1] = source;
-    window.texts[Control::编辑框2] = "earlier result";
+    window.texts[Control::SourceBox] = source;
+    window.texts[Control::ResultBox] = "earlier result";
     convert(window);
     EXPECT_EQ(window.messages, std::vector<std::string>{"错误|格式错误！请输入正确的地址！"}) << source;
-    EXPECT_EQ(window.texts[Control::编辑框1], source);
-    EXPECT_EQ(window.texts[Control::编辑框2], "earlier result");
+    EXPECT_EQ(window.texts[Control::SourceBox], source);
+    EXPECT_EQ(window.texts[Control::ResultBox], "earlier result");
   }
 }
 
@@ -174,12 +174,12 @@ TEST(Conversions, ReplaceTheResultBoxAndLeaveTheSourceBox) {
   };
   for (const auto& [convert, source, result] : cases) {
     MemoryWindow window;
-    window.texts[Control::编辑框1] = source;
-    window.texts[Control::编辑框2] = "earlier result";
+    window.texts[Control::SourceBox] = source;
+    window.texts[Control::ResultBox] = "earlier result";
     convert(window);
     EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.texts[Control::编辑框1], source);
-    EXPECT_EQ(window.texts[Control::编辑框2], result);
+    EXPECT_EQ(window.texts[Control::SourceBox], source);
+    EXPECT_EQ(window.texts[Control::ResultBox], result);
   }
 }
 
@@ -187,21 +187,21 @@ TEST(Conversions, ReplaceTheResultBoxAndLeaveTheSourceBox) {
 // that started first writes the result box last, from the text it read.
 TEST(Conversions, NestedClickFinishesFirstAndTheOuterConversionWritesLast) {
   MemoryWindow window;
-  window.texts[Control::编辑框1] = "http://outer/" + std::string(200, 'o');
+  window.texts[Control::SourceBox] = "http://outer/" + std::string(200, 'o');
   window.pendingClicks.push_back([&] {
-    window.texts[Control::编辑框1] = "ftp://a/";
+    window.texts[Control::SourceBox] = "ftp://a/";
     PlainToThunder(window);
   });
   PlainToQqdl(window);
   ASSERT_EQ(window.writes.size(), 2u);
   EXPECT_EQ(window.writes[0], "thunder://QUFmdHA6Ly9hL1pa");
   NoWindow host;
-  EXPECT_EQ(window.texts[Control::编辑框2],
+  EXPECT_EQ(window.texts[Control::ResultBox],
             EncodeLink(kQqdlLink, "http://outer/" + std::string(200, 'o'), host));
   EXPECT_EQ(window.pumps, 5 * 71 + 5 * 4);  // 71 groups outside, 4 in the nested click
 
   MemoryWindow decoding;
-  decoding.texts[Control::编辑框1] = "qqdl://ZnRwOi8vYS9i";
+  decoding.texts[Control::SourceBox] = "qqdl://ZnRwOi8vYS9i";
   decoding.pendingClicks.push_back([&] { QqdlToPlain(decoding); });
   QqdlToPlain(decoding);
   EXPECT_EQ(decoding.writes, (std::vector<Text>{"ftp://a/b", "ftp://a/b"}));

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "text/Text.h"
+#include "text/Utf8.h"
 
 namespace zelvorn {
 namespace {
@@ -100,6 +101,32 @@ TEST(ReplaceAll, MatchesOnlyWhereCharactersBeginWithoutRescan) {
   EXPECT_EQ(ReplaceAll("ab\x80", "X"), "ab");
   EXPECT_EQ(ReplaceAll("ab\x80", "XY"), "ab\x80");
   EXPECT_EQ(ReplaceAll("\xB0X", "X", "-"), "\xB0X");  // X is the second byte of B0 58
+}
+
+TEST(IsValidUtf8, AcceptsWellFormedTextOnly) {
+  struct Case {
+    std::string bytes;
+    bool valid;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"http://a/b", true},
+      {"\xE4\xBE\x8B\xE5\xAD\x90", true},                  // 例子
+      {"\xED\x95\x9C", true},                              // 한
+      {"\xF0\x9F\x98\x80", true},                          // an emoji, four bytes
+      {"\xC0\xAF", false},                                 // overlong "/"
+      {"\xE0\x80\xAF", false},                             // overlong, three bytes
+      {"\xED\xA0\x80", false},                             // a surrogate
+      {"\xF4\x90\x80\x80", false},                         // past U+10FFFF
+      {"\xE4\xBE", false},                                 // cut short at the end
+      {"\xE4\x41\x8B", false},                             // ASCII inside a sequence
+      {"\x80", false},                                     // a lone continuation byte
+      {"\xC0\xFD\xD7\xD3", false},                         // 例子 in GBK
+      {"\xCE\xC4\xBC\xFE", false},                         // 文件 in GBK
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+  EXPECT_FALSE(HasNonAscii("http://a/\x7F"));
+  EXPECT_TRUE(HasNonAscii("http://a/\x80"));
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ std::wstring ClassName(HWND hwnd) {
 
 // The controls' window ids: 1000 plus their place in the layout.
 enum : int {
-  k图片框1 = 1000, k编辑框1 = 1002, k编辑框2 = 1005, k按钮3 = 1008, k超级按钮 = 1014,
-  k超级按钮1 = 1015, k超级按钮2 = 1016, k标签1 = 1019, k超级按钮3 = 1020,
+  kBanner = 1000, kSourceBox = 1002, kResultBox = 1005, kToThunderButton = 1008, kThunderDownloadButton = 1014,
+  kFlashGetDownloadButton = 1015, kQqdlDownloadButton = 1016, kVersionLabel = 1019, kForumBar = 1020,
 };
 
 // A control anywhere inside the main window, by its id.
@@ -186,7 +186,7 @@ void Press(HWND box, int button) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(butt
 
 // Closes the window as the user would and checks the way out.
 void CloseAndExpectCleanEnd(Program& program, HWND main) {
-  PostMessageW(Item(main, k编辑框1), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(Item(main, kSourceBox), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 #ifdef ZELVORN_TEST_HOOKS
   EXPECT_EQ(Slurp(program.ExitLog()), "OnProgramExit\n");
@@ -238,7 +238,7 @@ TEST_P(Start, ShowsTheWindowWithTheVersionLabelAndAsksOnlyForAFetchedOtherVersio
   }
   HWND main = program.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(AnsiText(Item(main, k标签1)), c.label);
+  EXPECT_EQ(AnsiText(Item(main, kVersionLabel)), c.label);
   if (!c.prompt) {
     EXPECT_LE(program.ShownAfterMs(), c.shownWithinMs);
   }
@@ -302,11 +302,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Presses each of the five link controls, the Thunder button twice.
 void PressTheLinks(HWND main) {
-  PostMessageW(Item(main, k图片框1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(Item(main, k图片框1), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  PostMessageW(Item(main, k图片框1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(Item(main, k图片框1), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
-  for (int id : {k超级按钮, k超级按钮, k超级按钮1, k超级按钮2, k超级按钮3})
+  PostMessageW(Item(main, kBanner), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(Item(main, kBanner), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostMessageW(Item(main, kBanner), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(Item(main, kBanner), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  for (int id : {kThunderDownloadButton, kThunderDownloadButton, kFlashGetDownloadButton, kQqdlDownloadButton, kForumBar})
     PostMessageW(Item(main, id), BM_CLICK, 0, 0);
 }
 
@@ -336,9 +336,9 @@ TEST(WebLinks, WithoutAWorkingExplorerNothingHappensAndTheWindowStaysUsable) {
   ASSERT_NE(main, nullptr);
   PressTheLinks(main);
   // A conversion queued behind the presses still runs, and no box shows.
-  SendMessageA(Item(main, k编辑框1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ftp://a/"));
-  PostMessageW(Item(main, k按钮3), BM_CLICK, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return AnsiText(Item(main, k编辑框2)) == "thunder://QUFmdHA6Ly9hL1pa"; }, 5s));
+  SendMessageA(Item(main, kSourceBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ftp://a/"));
+  PostMessageW(Item(main, kToThunderButton), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return AnsiText(Item(main, kResultBox)) == "thunder://QUFmdHA6Ly9hL1pa"; }, 5s));
   EXPECT_EQ(program.MessageBox(), nullptr);
   EXPECT_FALSE(program.Ended());
   EXPECT_EQ(Slurp(program.ExplorerLog()), "");

@@ -143,8 +143,8 @@ class Program {
 // Indexes of the controls, in the window's layout order; a control's ID is
 // 1000 plus its index.
 enum : int {
-  k图片框1, k分组框1, k编辑框1, k按钮1, k分组框2, k编辑框2, k按钮2, k分组框3, k按钮3, k按钮4, k按钮5,
-  k按钮6, k按钮7, k按钮8, k超级按钮, k超级按钮1, k超级按钮2, k分组框4, k标签2, k标签1, k超级按钮3,
+  kBanner, kSourceGroup, kSourceBox, kPasteButton, kResultGroup, kResultBox, kCopyButton, kConversionGroup, kToThunderButton, kFromThunderButton, kToFlashGetButton,
+  kFromFlashGetButton, kToQqdlButton, kFromQqdlButton, kThunderDownloadButton, kFlashGetDownloadButton, kQqdlDownloadButton, kVersionGroup, kVersionCaption, kVersionLabel, kForumBar,
 };
 
 inline HWND Child(HWND main, int index) {

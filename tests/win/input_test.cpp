@@ -28,20 +28,20 @@ TEST(RealInput, TypedTextWithEnterIsConvertedByAMouseClick) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  HWND source = Child(main, k编辑框1);
+  HWND source = Child(main, kSourceBox);
   ASSERT_TRUE(X11::Click(source));
   ASSERT_TRUE(X11::Type("ftp://a/"));
   ASSERT_TRUE(X11::Key("Return"));
   ASSERT_TRUE(X11::Type("b c"));
   // Enter inserts a line break; it neither moves the focus nor presses a button.
   EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(source) == "ftp://a/\r\nb c"; })) << AnsiTextOf(source);
-  EXPECT_EQ(LengthOf(Child(main, k编辑框2)), 0u);
+  EXPECT_EQ(LengthOf(Child(main, kResultBox)), 0u);
 
-  ASSERT_TRUE(X11::Click(Child(main, k按钮5)));
+  ASSERT_TRUE(X11::Click(Child(main, kToFlashGetButton)));
   NoWindow host;
   const std::string expected = EncodeLink(kFlashGetLink, "ftp://a/\r\nb c", host);
-  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, k编辑框2)) == expected; }))
-      << AnsiTextOf(Child(main, k编辑框2));
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, kResultBox)) == expected; }))
+      << AnsiTextOf(Child(main, kResultBox));
 }
 
 TEST(RealInput, PasteAndCopyGoThroughTheXClipboard) {
@@ -51,12 +51,12 @@ TEST(RealInput, PasteAndCopyGoThroughTheXClipboard) {
   // Another program's text (only UTF-8 on the X side): Wine offers it as
   // CF_TEXT in code page 936, which the paste takes up to its end.
   ASSERT_TRUE(X11::SetClipboard("http://例子.cn/文件.zip"));
-  ASSERT_TRUE(X11::Click(Child(main, k按钮1)));
+  ASSERT_TRUE(X11::Click(Child(main, kPasteButton)));
   const std::string gbk = "http://\xC0\xFD\xD7\xD3.cn/\xCE\xC4\xBC\xFE.zip";
-  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, k编辑框1)) == gbk; })) << AnsiTextOf(Child(main, k编辑框1));
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(Child(main, kSourceBox)) == gbk; })) << AnsiTextOf(Child(main, kSourceBox));
 
-  SendMessageA(Child(main, k编辑框2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://\xD6\xD0"));
-  ASSERT_TRUE(X11::Click(Child(main, k按钮2)));
+  SendMessageA(Child(main, kResultBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("qqdl://\xD6\xD0"));
+  ASSERT_TRUE(X11::Click(Child(main, kCopyButton)));
   EXPECT_TRUE(WaitFor([&] { return X11::Clipboard() == "qqdl://中"; })) << X11::Clipboard();
 }
 
@@ -64,8 +64,8 @@ TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));  // from elsewhere, in case it rests there already
-  ASSERT_TRUE(X11::MoveTo(Child(main, k超级按钮1)));
+  ASSERT_TRUE(X11::MoveTo(Child(main, kConversionGroup)));  // from elsewhere, in case it rests there already
+  ASSERT_TRUE(X11::MoveTo(Child(main, kFlashGetDownloadButton)));
   // The tip's text comes from the tooltip control's WM_GETTEXT (a window
   // of another process gives GetWindowText only its own caption).
   std::wstring text;
@@ -75,7 +75,7 @@ TEST(RealInput, ImageButtonShowsItsTooltipWhileThePointerRests) {
     if (tip) SendMessageW(tip, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
     return (text = buffer) == Wide("下载快车最新版本");
   })) << "tooltip: \"" << std::string(text.begin(), text.end()) << "\"";
-  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+  ASSERT_TRUE(X11::MoveTo(Child(main, kConversionGroup)));
 }
 
 // Flat at rest, a raised frame (light top left, dark bottom right) while
@@ -84,7 +84,7 @@ TEST(RealInput, ImageButtonFrameFollowsThePointer) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  HWND bar = Child(main, k超级按钮3);
+  HWND bar = Child(main, kForumBar);
   RECT r;
   GetWindowRect(bar, &r);
   const auto corners = [&] {
@@ -93,7 +93,7 @@ TEST(RealInput, ImageButtonFrameFollowsThePointer) {
   const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT),
                  dark = GetSysColor(COLOR_BTNSHADOW);
   std::pair<COLORREF, COLORREF> seen;
-  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+  ASSERT_TRUE(X11::MoveTo(Child(main, kConversionGroup)));
   EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{face, face}; }, 5s))
       << std::hex << seen.first << " " << seen.second;
   ASSERT_TRUE(X11::MoveTo(bar));
@@ -103,7 +103,7 @@ TEST(RealInput, ImageButtonFrameFollowsThePointer) {
   EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{dark, light}; }, 5s))
       << std::hex << seen.first << " " << seen.second;
   // Let go away from it: no click.
-  ASSERT_TRUE(X11::MoveTo(Child(main, k分组框3)));
+  ASSERT_TRUE(X11::MoveTo(Child(main, kConversionGroup)));
   ASSERT_TRUE(X11::Xdotool("mouseup 1"));
   EXPECT_TRUE(WaitFor([&] { return (seen = corners()) == std::pair{face, face}; }, 5s))
       << std::hex << seen.first << " " << seen.second;
@@ -115,7 +115,7 @@ TEST(RealInput, BannerAlternatesItsTwoFrames) {
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
   RECT r;
-  GetWindowRect(Child(main, k图片框1), &r);
+  GetWindowRect(Child(main, kBanner), &r);
   std::vector<COLORREF> changes;  // the colour at one point, each time it changed
   std::vector<Clock::time_point> times;
   const auto end = Clock::now() + 4500ms;
@@ -144,10 +144,10 @@ TEST_P(EscKey, ClosesTheWindowAndEndsTheProgram) {
   ExpectCleanExit(program);
 }
 
-INSTANTIATE_TEST_SUITE_P(FocusIn, EscKey, ::testing::Values(k编辑框1, k编辑框2, k按钮2),
+INSTANTIATE_TEST_SUITE_P(FocusIn, EscKey, ::testing::Values(kSourceBox, kResultBox, kCopyButton),
                          [](const auto& param) {
-                           return param.param == k编辑框1   ? std::string("SourceBox")
-                                  : param.param == k编辑框2 ? std::string("ResultBox")
+                           return param.param == kSourceBox   ? std::string("SourceBox")
+                                  : param.param == kResultBox ? std::string("ResultBox")
                                                             : std::string("CopyButton");
                          });
 
@@ -155,7 +155,7 @@ TEST(Closing, AltF4ClosesTheWindow) {
   Program program;
   HWND main = program.Main();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(X11::Click(Child(main, k编辑框2)));
+  ASSERT_TRUE(X11::Click(Child(main, kResultBox)));
   ASSERT_TRUE(X11::Key("alt+F4"));
   ExpectCleanExit(program);
 }
@@ -179,22 +179,22 @@ TEST(Nesting, AClickDuringALongConversionRunsInsideIt) {
   std::string address = "http://host/";
   while (address.size() < (64u << 10)) address += std::string(74, 'x') + "\r\n";
   ASSERT_TRUE(SetClipboardText(address));
-  PostMessageW(Child(main, k按钮1), BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, k编辑框1)) == address.size(); }))
-      << LengthOf(Child(main, k编辑框1)) << " of " << address.size() << " bytes pasted";
+  PostMessageW(Child(main, kPasteButton), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, kSourceBox)) == address.size(); }))
+      << LengthOf(Child(main, kSourceBox)) << " of " << address.size() << " bytes pasted";
 
-  PostMessageW(Child(main, k按钮7), BM_CLICK, 0, 0);  // to qqdl://, the long one
-  PostMessageW(Child(main, k按钮3), BM_CLICK, 0, 0);  // to thunder://, waiting behind it
+  PostMessageW(Child(main, kToQqdlButton), BM_CLICK, 0, 0);  // to qqdl://, the long one
+  PostMessageW(Child(main, kToThunderButton), BM_CLICK, 0, 0);  // to thunder://, waiting behind it
   NoWindow host;
   const std::string qqdl = EncodeLink(kQqdlLink, address, host);
   const std::string thunder = EncodeLink(kThunderLink, address, host);
   ASSERT_NE(qqdl.size(), thunder.size());
-  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, k编辑框2)) == qqdl.size(); }, 30s))
-      << LengthOf(Child(main, k编辑框2)) << " bytes in the result box";
+  ASSERT_TRUE(WaitFor([&] { return LengthOf(Child(main, kResultBox)) == qqdl.size(); }, 30s))
+      << LengthOf(Child(main, kResultBox)) << " bytes in the result box";
   // Had the clicks run one after the other, thunder:// would come last, and
   // before this copy.
   ASSERT_TRUE(SetClipboardText("-"));
-  PostMessageW(Child(main, k按钮2), BM_CLICK, 0, 0);
+  PostMessageW(Child(main, kCopyButton), BM_CLICK, 0, 0);
   Text copied;
   ASSERT_TRUE(WaitFor([&] { return (copied = GetClipboardText()) != "-"; }));
   EXPECT_EQ(copied.substr(0, 7), "qqdl://");

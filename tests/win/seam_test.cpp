@@ -43,10 +43,10 @@ class RealControls : public ::testing::Test {
       const auto c = static_cast<Control>(i);
       const wchar_t* kind = L"Button";
       DWORD style = WS_CHILD | WS_VISIBLE;
-      if (c == Control::编辑框1 || c == Control::编辑框2) {
+      if (c == Control::SourceBox || c == Control::ResultBox) {
         kind = L"Edit";
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-      } else if (c == Control::标签1 || c == Control::标签2) {
+      } else if (c == Control::VersionLabel || c == Control::VersionCaption) {
         kind = L"Static";
         style |= SS_NOPREFIX;
       }
@@ -82,32 +82,32 @@ TEST_F(RealControls, EditBoxTextGoesRoundAsBytes) {
       " \xA1\xA1 leading spaces & ampersands ",
   };
   for (const std::string& text : texts) {
-    window_.SetControlText(Control::编辑框1, text);
-    EXPECT_EQ(window_.GetControlText(Control::编辑框1), text);
+    window_.SetControlText(Control::SourceBox, text);
+    EXPECT_EQ(window_.GetControlText(Control::SourceBox), text);
   }
-  EXPECT_EQ(window_.GetControlText(Control::编辑框2), "") << "an empty box gives the empty text";
-  window_.SetControlText(Control::编辑框1, "");
-  EXPECT_EQ(window_.GetControlText(Control::编辑框1), "");
-  EXPECT_EQ(GetWindowTextLengthW(window_.Handle(Control::编辑框1)), 0);
+  EXPECT_EQ(window_.GetControlText(Control::ResultBox), "") << "an empty box gives the empty text";
+  window_.SetControlText(Control::SourceBox, "");
+  EXPECT_EQ(window_.GetControlText(Control::SourceBox), "");
+  EXPECT_EQ(GetWindowTextLengthW(window_.Handle(Control::SourceBox)), 0);
 }
 
 TEST_F(RealControls, LongTextGoesRoundWhole) {
   std::string text;
   while (text.size() < 300'000) text += std::string(74, static_cast<char>('a' + text.size() % 26)) + "\r\n";
   text += "\xD6\xD0";
-  window_.SetControlText(Control::编辑框2, text);
-  const Text back = window_.GetControlText(Control::编辑框2);
+  window_.SetControlText(Control::ResultBox, text);
+  const Text back = window_.GetControlText(Control::ResultBox);
   EXPECT_EQ(back.size(), text.size());
   EXPECT_TRUE(back == text);
 }
 
 TEST_F(RealControls, LabelCaptionsAndFixedCaptions) {
-  window_.SetControlText(Control::标签1, "V1.3\r\n");
-  EXPECT_EQ(window_.GetControlText(Control::标签1), "V1.3\r\n");
-  window_.SetControlCaption(Control::标签1, "检测失败");
-  EXPECT_EQ(window_.GetControlText(Control::标签1), "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC");
+  window_.SetControlText(Control::VersionLabel, "V1.3\r\n");
+  EXPECT_EQ(window_.GetControlText(Control::VersionLabel), "V1.3\r\n");
+  window_.SetControlCaption(Control::VersionLabel, "检测失败");
+  EXPECT_EQ(window_.GetControlText(Control::VersionLabel), "\xBC\xEC\xB2\xE2\xCA\xA7\xB0\xDC");
   wchar_t wide[16] = {};
-  GetWindowTextW(window_.Handle(Control::标签1), wide, 16);
+  GetWindowTextW(window_.Handle(Control::VersionLabel), wide, 16);
   EXPECT_EQ(std::wstring(wide), WideFromUtf8("检测失败"));
   EXPECT_EQ(WideFromUtf8(""), L"");
 }
@@ -154,7 +154,7 @@ TEST_F(RealControls, PumpRunsHandlersThatPumpThemselves) {
 }
 
 TEST_F(RealControls, EscInAnyControlBecomesACloseRequest) {
-  for (Control c : {Control::编辑框1, Control::编辑框2, Control::按钮3}) {
+  for (Control c : {Control::SourceBox, Control::ResultBox, Control::ToThunderButton}) {
     g_seen.clear();
     PostMessageW(window_.Handle(c), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     window_.PumpPendingMessages();  // takes the key, posts the close request
@@ -162,10 +162,10 @@ TEST_F(RealControls, EscInAnyControlBecomesACloseRequest) {
     EXPECT_EQ(g_seen, std::vector<UINT>{WM_CLOSE});
   }
   // Other keys reach the control.
-  window_.SetControlText(Control::编辑框1, "");
-  PostMessageW(window_.Handle(Control::编辑框1), WM_CHAR, 'x', 0);
+  window_.SetControlText(Control::SourceBox, "");
+  PostMessageW(window_.Handle(Control::SourceBox), WM_CHAR, 'x', 0);
   window_.PumpPendingMessages();
-  EXPECT_EQ(window_.GetControlText(Control::编辑框1), "x");
+  EXPECT_EQ(window_.GetControlText(Control::SourceBox), "x");
 }
 
 // Under Wine each look at the queue is a round trip to the server: most
