@@ -21,7 +21,6 @@
 #include "Version.h"
 #include "cli/Gbk.h"
 #include "links/Conversions.h"
-#include "links/LinkStream.h"
 #include "links/Links.h"
 
 namespace zelvorn {
@@ -74,9 +73,6 @@ constexpr Command kCommands[] = {
     {"decode", Direction::FromLink, nullptr},
 };
 
-// The same order as the window's buttons test their schemes.
-constexpr const LinkFormat* kDecodeOrder[] = {&kThunderLink, &kFlashGetLink, &kQqdlLink};
-
 struct Options {
   const Command* command = nullptr;
   bool raw = false;
@@ -91,14 +87,13 @@ struct Outcome {
 };
 
 Outcome Convert(const Command& command, Text text) {
-  NoWindow host;
   if (command.direction == Direction::ToLink) {
     if (!CheckPlainAddress(text)) return {std::nullopt, kFormatErrorText};
-    return {EncodeLink(*command.format, text, host), {}};
+    return {EncodeLink(*command.format, text), {}};
   }
-  for (const LinkFormat* format : kDecodeOrder) {
+  for (const LinkFormat* format : kLinkFormats) {
     if (command.format != nullptr && command.format != format) continue;
-    if (HasScheme(*format, text)) return {DecodeLink(*format, std::move(text), host), {}};
+    if (HasScheme(*format, text)) return {DecodeLink(*format, text), {}};
   }
   return {std::nullopt, kFormatErrorText};
 }
@@ -178,7 +173,7 @@ bool StreamRaw(const Command& command, bool& converted) {
   } else if (command.format != nullptr) {
     outcome = StreamLinkToPlain(std::span(&command.format, 1), read, write);
   } else {
-    outcome = StreamLinkToPlain(kDecodeOrder, read, write);
+    outcome = StreamLinkToPlain(kLinkFormats, read, write);
   }
   if (outcome == StreamOutcome::WrongForm) {
     ReportError("standard input", kFormatErrorText);
@@ -199,8 +194,9 @@ int Run(int argc, char** argv) {
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (!optionsEnd && arg == "--help") return WriteAll(kUsage) ? 0 : 1;
-    if (!optionsEnd && arg == "--version") return WriteAll(std::string("zelvorn-cli ") + kVersionNumber + "\n") ? 0 : 1;
+    if (arg == "--") break;  // what follows is text
+    if (arg == "--help") return WriteAll(kUsage) ? 0 : 1;
+    if (arg == "--version") return WriteAll(std::string("zelvorn-cli ") + kVersionNumber + "\n") ? 0 : 1;
   }
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];

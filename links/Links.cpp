@@ -1,6 +1,8 @@
 #include "links/Links.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace zelvorn {
 
@@ -17,9 +19,264 @@ bool HasScheme(const LinkFormat& format, std::string_view text) {
   return TextEquals(TextLeft(text, TextLength(format.scheme)), format.scheme);
 }
 
-std::string_view LinkPayload(const LinkFormat& format, std::string_view link) {
-  std::string_view payload = link.substr(format.scheme.size());
-  return payload.substr(0, payload.find('&'));
+// --- Encoding ---------------------------------------------------------------
+
+LinkEncoder::LinkEncoder(const LinkFormat& format)
+    : format_(format), text_(std::make_unique_for_overwrite<char[]>(Base64EncodedLength(kLinkPiece))) {
+  framed_.reserve(kLinkPiece);
+}
+
+LinkEncoder::~LinkEncoder() = default;
+
+bool LinkEncoder::Encode(std::string_view bytes, const WritePiece& write) {
+  return write(std::string_view(text_.get(), Base64EncodeTo(bytes, text_.get())));
+}
+
+bool LinkEncoder::Feed(std::string_view address, const WritePiece& write) {
+  if (!started_) {
+    started_ = true;
+    if (!write(format_.scheme)) return false;
+    framed_.assign(format_.frameBefore);
+  }
+  // The framed address goes to the codec in pieces of whole lines.
+  while (framed_.size() + address.size() >= kLinkPiece) {
+    const std::size_t take = kLinkPiece - framed_.size();
+    if (framed_.empty()) {
+      if (!Encode(address.substr(0, take), write)) return false;
+    } else {
+      framed_.append(address.substr(0, take));
+      if (!Encode(framed_, write)) return false;
+      framed_.clear();
+    }
+    address.remove_prefix(take);
+  }
+  framed_.append(address);
+  return true;
+}
+
+bool LinkEncoder::Finish(const WritePiece& write) {
+  if (!Feed({}, write)) return false;
+  framed_.append(format_.frameAfter);
+  const std::string_view rest = framed_;
+  const std::size_t first = std::min(rest.size(), kLinkPiece);
+  return Encode(rest.substr(0, first), write) && (first == rest.size() || Encode(rest.substr(first), write));
+}
+
+Text EncodeLink(const LinkFormat& format, std::string_view address, const BetweenPieces& between) {
+  Text link;
+  link.reserve(format.scheme.size() +
+               Base64EncodedLength(format.frameBefore.size() + address.size() + format.frameAfter.size()));
+  const WritePiece append = [&link](std::string_view piece) {
+    link.append(piece);
+    return true;
+  };
+  LinkEncoder encoder(format);
+  do {
+    const std::string_view piece = address.substr(0, kLinkPiece);
+    address.remove_prefix(piece.size());
+    encoder.Feed(piece, append);
+    if (between) between();
+  } while (!address.empty());
+  encoder.Finish(append);
+  return link;
+}
+
+// --- Decoding ---------------------------------------------------------------
+
+namespace {
+
+// Passes on all but the last `keep` bytes of what goes through it.
+class HoldBack {
+ public:
+  explicit HoldBack(std::size_t keep) : keep_(keep) {}
+
+  bool Push(std::string_view in, const WritePiece& next) {
+    if (in.size() >= keep_) {
+      const bool ok = (held_.empty() || next(held_)) && next(in.substr(0, in.size() - keep_));
+      held_.assign(in.substr(in.size() - keep_));
+      return ok;
+    }
+    held_.append(in);
+    if (held_.size() <= keep_) return true;
+    const std::size_t extra = held_.size() - keep_;
+    const bool ok = next(std::string_view(held_).substr(0, extra));
+    held_.erase(0, extra);
+    return ok;
+  }
+  std::string_view Held() const { return held_; }
+
+ private:
+  std::size_t keep_;
+  std::string held_;
+};
+
+}  // namespace
+
+// The decoded bytes on their way out: the codec's cut at the end, the text's
+// end at its first zero byte, then the frame cut by position.
+class LinkDecoder::Output {
+ public:
+  explicit Output(const LinkFormat& format) : skip_(format.frameBefore.size()), frameAfter_(format.frameAfter.size()) {}
+
+  bool Push(std::string_view bytes, const WritePiece& write) {
+    return beforeCut_.Push(bytes, [&](std::string_view b) { return ToText(b, write); });
+  }
+
+  bool Finish(std::size_t cut, const WritePiece& write) {
+    const std::string_view held = beforeCut_.Held();
+    return ToText(held.substr(0, held.size() - std::min(cut, held.size())), write);
+  }
+
+ private:
+  bool ToText(std::string_view bytes, const WritePiece& write) {
+    if (textEnded_) return true;
+    const std::size_t zero = bytes.find('\0');
+    textEnded_ = zero != std::string_view::npos;
+    bytes = bytes.substr(0, zero);
+    const std::size_t skipped = std::min(skip_, bytes.size());
+    skip_ -= skipped;
+    return frameAfter_.Push(bytes.substr(skipped), write);
+  }
+
+  HoldBack beforeCut_{4};  // the codec cuts at most 4 bytes from the end
+  std::size_t skip_;
+  HoldBack frameAfter_;
+  bool textEnded_ = false;
+};
+
+LinkDecoder::LinkDecoder(const LinkFormat& format)
+    : output_(std::make_unique<Output>(format)),
+      cleaned_(std::make_unique_for_overwrite<char[]>(Base64Cleaner::CleanedCapacity(kLinkPiece))),
+      bytes_(std::make_unique_for_overwrite<unsigned char[]>(
+          Base64Decoder::DecodedCapacity(Base64Cleaner::CleanedCapacity(kLinkPiece)))) {}
+
+LinkDecoder::~LinkDecoder() = default;
+
+bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
+  do {
+    const std::string_view piece = part.substr(0, kLinkPiece);
+    part.remove_prefix(piece.size());
+    const std::size_t cleaned = cleaner_.Clean(piece, cleaned_.get());
+    const std::size_t n = decoder_.Feed(std::string_view(cleaned_.get(), cleaned), bytes_.get());
+    if (!output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.get()), n), write)) return false;
+  } while (!part.empty());
+  return true;
+}
+
+// The Base64 part of a link ends at its first "&": links published on web
+// pages often carry a parameter there ("...=&1926"), and "&" is no Base64
+// character, so cutting there changes no well-formed link.
+bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
+  if (ended_) return true;
+  const std::size_t end = afterScheme.find('&');
+  if (end != std::string_view::npos) {
+    ended_ = true;
+    afterScheme = afterScheme.substr(0, end);
+  }
+  return Decode(afterScheme, write);
+}
+
+bool LinkDecoder::Finish(const WritePiece& write) {
+  ended_ = true;
+  const std::size_t cleaned = cleaner_.Finish(cleaned_.get());
+  std::size_t n = decoder_.Feed(std::string_view(cleaned_.get(), cleaned), bytes_.get());
+  n += decoder_.Finish(bytes_.get() + n);
+  return output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.get()), n), write) &&
+         output_->Finish(decoder_.Cut(), write);
+}
+
+std::optional<Text> DecodeLink(const LinkFormat& format, std::string_view link, const BetweenPieces& between) {
+  if (!HasScheme(format, link)) return std::nullopt;
+  link.remove_prefix(format.scheme.size());
+  Text address;
+  const WritePiece append = [&address](std::string_view piece) {
+    address.append(piece);
+    return true;
+  };
+  LinkDecoder decoder(format);
+  do {
+    const std::string_view piece = link.substr(0, kLinkPiece);
+    link.remove_prefix(piece.size());
+    decoder.Feed(piece, append);
+    if (between) between();
+  } while (!link.empty() && !decoder.Ended());
+  decoder.Finish(append);
+  return address;
+}
+
+// --- Streams ----------------------------------------------------------------
+
+namespace {
+
+// The input as a text: it ends at its first zero byte.
+class TextReader {
+ public:
+  explicit TextReader(const ReadPiece& read) : read_(read) {}
+
+  // Fills the buffer, or reads to the end of the text.
+  std::size_t Fill(char* buffer, std::size_t capacity) {
+    std::size_t n = 0;
+    while (n < capacity && !ended_) {
+      const std::size_t got = read_(buffer + n, capacity - n);
+      if (got == SIZE_MAX) {
+        failed_ = ended_ = true;
+        break;
+      }
+      const std::string_view piece(buffer + n, got);
+      const std::size_t zero = piece.find('\0');
+      ended_ = got == 0 || zero != std::string_view::npos;
+      n += zero != std::string_view::npos ? zero : got;
+    }
+    return n;
+  }
+  bool Ended() const { return ended_; }
+  bool Failed() const { return failed_; }
+
+ private:
+  const ReadPiece& read_;
+  bool ended_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+StreamOutcome StreamPlainToLink(const LinkFormat& format, const ReadPiece& read, const WritePiece& write) {
+  TextReader reader(read);
+  const auto piece = std::make_unique_for_overwrite<char[]>(kLinkPiece);
+  // The first piece holds every prefix's bytes, or the whole text.
+  std::size_t n = reader.Fill(piece.get(), kLinkPiece);
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  if (!CheckPlainAddress(std::string_view(piece.get(), n))) return StreamOutcome::WrongForm;
+  LinkEncoder encoder(format);
+  for (;;) {
+    if (!encoder.Feed(std::string_view(piece.get(), n), write)) return StreamOutcome::WriteFailed;
+    if (reader.Ended()) break;
+    n = reader.Fill(piece.get(), kLinkPiece);
+  }
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  return encoder.Finish(write) ? StreamOutcome::Converted : StreamOutcome::WriteFailed;
+}
+
+StreamOutcome StreamLinkToPlain(std::span<const LinkFormat* const> formats, const ReadPiece& read,
+                                const WritePiece& write) {
+  TextReader reader(read);
+  const auto piece = std::make_unique_for_overwrite<char[]>(kLinkPiece);
+  // The first piece holds every scheme's bytes, or the whole text.
+  const std::size_t first = reader.Fill(piece.get(), kLinkPiece);
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  const std::string_view text(piece.get(), first);
+  const auto format = std::find_if(formats.begin(), formats.end(),
+                                   [&](const LinkFormat* f) { return HasScheme(*f, text); });
+  if (format == formats.end()) return StreamOutcome::WrongForm;
+  LinkDecoder decoder(**format);
+  std::string_view next = text.substr((*format)->scheme.size());
+  for (;;) {
+    if (!decoder.Feed(next, write)) return StreamOutcome::WriteFailed;
+    if (reader.Ended() || decoder.Ended()) break;
+    next = std::string_view(piece.get(), reader.Fill(piece.get(), kLinkPiece));
+  }
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  return decoder.Finish(write) ? StreamOutcome::Converted : StreamOutcome::WriteFailed;
 }
 
 }  // namespace zelvorn

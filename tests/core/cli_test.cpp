@@ -70,9 +70,9 @@ TEST(Cli, DecodeTriesEachSchemeAndReportsWhichTextFailed) {
 }
 
 TEST(Cli, LineModePrintsLongLinksOnOneLineAndRawModeByteForByte) {
-  NoWindow host;
+
   const std::string address = "http://x/" + std::string(200, 'y') + "\xB0\xA1";
-  const Text link = EncodeLink(kFlashGetLink, address, host);
+  const Text link = EncodeLink(kFlashGetLink, address);
   ASSERT_NE(link.find("\r\n"), std::string::npos);
 
   const CliRun line = Cli({"to-flashget"}, address + "\n");
@@ -122,7 +122,12 @@ TEST(Cli, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(Cli({"--help"}).status, 0);
   EXPECT_EQ(Cli({"--version"}).out, "zelvorn-cli 1.3\n");
-  EXPECT_EQ(Cli({"to-qqdl", "--", "--raw"}).status, 1);  // after "--" it is a text
+  // After "--" every argument is a text, options' names included.
+  for (const char* text : {"--raw", "--help", "--version"}) {
+    const CliRun run = Cli({"to-qqdl", "--", text});
+    EXPECT_EQ(run.status, 1) << text;
+    EXPECT_EQ(run.out, "") << text;
+  }
 }
 
 }  // namespace
