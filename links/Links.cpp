@@ -163,21 +163,37 @@ bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
   return true;
 }
 
-// The Base64 part of a link ends at its first "&": links published on web
-// pages often carry a parameter there ("...=&1926"), and "&" is no Base64
-// character, so cutting there changes no well-formed link.
+// The Base64 part of a link ends
+// - at its first "&": links published on web pages often carry a parameter
+//   there ("...=&1926");
+// - at its first "=": the padding, after which a page may run the link into
+//   the next word ("...aXNvWlo=Windows") or a Markdown target adds a "/";
+//   unpadded text decodes exactly as padded text;
+// - before whatever follows its last Base64 alphabet character: the full
+//   stop, bracket, tab or line break after a link in running text.
+// What lies between its alphabet characters stays: spaces and CR LF pairs
+// are cleaned away, and damaged text is decoded by the group rule.
 bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
   if (ended_) return true;
-  const std::size_t end = afterScheme.find('&');
+  const std::size_t end = afterScheme.find_first_of("&=");
   if (end != std::string_view::npos) {
     ended_ = true;
     afterScheme = afterScheme.substr(0, end);
   }
-  return Decode(afterScheme, write);
+  const auto last = std::find_if(afterScheme.rbegin(), afterScheme.rend(), IsBase64Character);
+  if (last == afterScheme.rend()) {  // no alphabet character yet: it may all be trailing text
+    trailing_.append(afterScheme);
+    return true;
+  }
+  const std::size_t through = static_cast<std::size_t>(afterScheme.rend() - last);
+  const bool ok = (trailing_.empty() || Decode(trailing_, write)) && Decode(afterScheme.substr(0, through), write);
+  trailing_.assign(afterScheme.substr(through));
+  return ok;
 }
 
 bool LinkDecoder::Finish(const WritePiece& write) {
   ended_ = true;
+  trailing_.clear();  // what followed the last alphabet character
   const std::size_t cleaned = cleaner_.Finish(cleaned_.get());
   std::size_t n = decoder_.Feed(std::string_view(cleaned_.get(), cleaned), bytes_.get());
   n += decoder_.Finish(bytes_.get() + n);

@@ -67,7 +67,9 @@ class LinkEncoder {
 
 // Turns the text after a link's scheme, given in pieces, into the address:
 // finds where the Base64 part ends, cleans and decodes it, ends the address
-// at its first zero byte and cuts the frame by position.
+// at its first zero byte and cuts the frame by position. Memory is fixed but
+// for a run of characters outside the alphabet, which waits until the next
+// alphabet character shows that it lies inside the Base64 part.
 class LinkDecoder {
  public:
   explicit LinkDecoder(const LinkFormat& format);
@@ -83,6 +85,7 @@ class LinkDecoder {
   bool Decode(std::string_view part, const WritePiece& write);
 
   bool ended_ = false;
+  std::string trailing_;  // since the last alphabet character
   Base64Cleaner cleaner_;
   Base64Decoder decoder_;
   std::unique_ptr<Output> output_;

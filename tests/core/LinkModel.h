@@ -14,8 +14,14 @@ inline Text Link(const LinkFormat& format, std::string_view address) {
   return std::string(format.scheme) + Base64Encode(ConcatText({format.frameBefore, address, format.frameAfter}));
 }
 
-// The Base64 part of what follows the scheme: up to its first "&".
-inline Text Base64Part(std::string_view afterScheme) { return Text(afterScheme.substr(0, afterScheme.find('&'))); }
+// The Base64 part of what follows the scheme: up to its first "&" or "=",
+// and through its last alphabet character.
+inline Text Base64Part(std::string_view afterScheme) {
+  afterScheme = afterScheme.substr(0, afterScheme.find_first_of("&="));
+  std::size_t end = afterScheme.size();
+  while (end > 0 && Base64Alphabet.find(afterScheme[end - 1]) == std::string_view::npos) --end;
+  return Text(afterScheme.substr(0, end));
+}
 
 // The Base64 part decoded, ended at a zero byte, the frame cut by position.
 inline Text Address(const LinkFormat& format, std::string_view link) {

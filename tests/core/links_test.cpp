@@ -83,12 +83,51 @@ TEST(DecodeLink, CutsTheFrameByPosition) {
   EXPECT_EQ(DecodeLink(kQqdlLink, "qqdl://YWJj\r\nZGVm"), "abcdef");
 }
 
-// Links published on web pages carry a parameter after the Base64 part.
-TEST(DecodeLink, IgnoresAWebPageParameterAfterTheBase64Part) {
-  const Text link = EncodeLink(kFlashGetLink, "http://a/b.zip");
-  EXPECT_EQ(DecodeLink(kFlashGetLink, link + "&1926"), "http://a/b.zip");
-  EXPECT_EQ(DecodeLink(kThunderLink, "thunder://QUFmdHA6Ly9hL1pa&x=1&y"), "ftp://a/");
-  EXPECT_EQ(DecodeLink(kQqdlLink, "qqdl://&ZnRw"), "");
+// Links as web pages publish them: a parameter after the Base64 part, text
+// run into the link after its padding, punctuation and line breaks after it.
+// None of it may reach the address.
+TEST(DecodeLink, EndsTheBase64PartWhereRealPagesEndIt) {
+  struct Case {
+    const LinkFormat* format;
+    std::string link;
+    std::string address;
+  };
+  const std::string abc = "qqdl://aHR0cDovL2EvYWJj";  // http://a/abc
+  const Case cases[] = {
+      {&kQqdlLink, "qqdl://YWJj=Windows", "abc"},
+      {&kQqdlLink, "qqdl://YWJj=", "abc"},
+      {&kQqdlLink, "qqdl://YWI=Windows", "ab"},
+      {&kQqdlLink, abc + ".", "http://a/abc"},
+      {&kQqdlLink, abc + "\t", "http://a/abc"},
+      {&kQqdlLink, abc + "\n", "http://a/abc"},
+      {&kQqdlLink, abc + "\r\n", "http://a/abc"},
+      {&kQqdlLink, abc + ")", "http://a/abc"},
+      {&kQqdlLink, abc + "\xA3\xAC", "http://a/abc"},      // a full-width comma, GBK
+      {&kQqdlLink, abc + "\xEF\xBC\x8C", "http://a/abc"},  // the same in UTF-8
+      {&kQqdlLink, abc + "\"", "http://a/abc"},
+      {&kThunderLink, "thunder://QUFodHRwOi8vYVpa==/", "http://a"},
+      {&kThunderLink, "thunder://QUFmdHA6Ly9hL1pa&x=1&y", "ftp://a/"},
+      {&kFlashGetLink, "Flashget://W0ZMQVNIR0VUXWZ0cDovL2EvYmNbRkxBU0hHRVRd&1926", "ftp://a/bc"},
+      {&kQqdlLink, "qqdl://&ZnRw", ""},
+      {&kQqdlLink, "qqdl://YWJj\nZGVm\n", "\x61\x62\x63\x29\x62\x63"},  // an inner LF still ends its group
+      {&kQqdlLink, "qqdl://YW Jj\r\nZG\xA1\xA1Vm", "abcdef"},         // cleaned away inside
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodeLink(*c.format, c.link), c.address) << testing::PrintToString(c.link);
+}
+
+// Every link the encoders write means what it meant, wrapped or not, with
+// any of the endings above after it.
+TEST(DecodeLink, WrittenLinksDecodeWholeWithAnyEndingAfterThem) {
+  for (std::size_t size = 0; size < 200; size += 7) {
+    const std::string address = "http://a/" + std::string(size, 'x') + "?" + std::string(size % 5, '=');
+    for (const LinkFormat* format : kLinkFormats) {
+      const Text link = EncodeLink(*format, address);
+      for (const char* after : {"", "\r\n", ".", "&1926", "\xA3\xAC"}) {
+        ASSERT_EQ(DecodeLink(*format, link + after), address) << link << after;
+        ASSERT_EQ(DecodeLink(*format, ReplaceAll(link, "\r\n") + after), address) << link << after;
+      }
+    }
+  }
 }
 
 TEST(Links, EveryAcceptedAddressDecodesBackToItself) {
