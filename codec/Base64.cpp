@@ -76,8 +76,6 @@ Text Base64Encode(std::string_view data) {
   return out;
 }
 
-bool IsBase64Character(char c) { return kDecodeTable[static_cast<unsigned char>(c)] != kNotInAlphabet; }
-
 std::size_t Base64Cleaner::Clean(std::string_view in, char* out) {
   // Every write lands at or before the byte being read, but for what waited
   // from the piece before (at most two bytes).

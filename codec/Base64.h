@@ -36,8 +36,17 @@ std::size_t Base64EncodeTo(std::string_view data, char* out);
 
 Text Base64Encode(std::string_view data);
 
+namespace detail {
+constexpr std::array<bool, 256> MakeIsBase64() {
+  std::array<bool, 256> is{};
+  for (const char c : Base64Alphabet) is[static_cast<unsigned char>(c)] = true;
+  return is;
+}
+inline constexpr std::array<bool, 256> kIsBase64 = MakeIsBase64();
+}  // namespace detail
+
 // True for the 64 characters of Base64Alphabet.
-bool IsBase64Character(char c);
+inline bool IsBase64Character(char c) { return detail::kIsBase64[static_cast<unsigned char>(c)]; }
 
 // Removes every space 0x20 and full-width space 0xA1 0xA1, then every CR LF
 // pair from what is left: the same as ReplaceAll(RemoveAllSpaces(text),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace zelvorn {
 
@@ -15,28 +16,27 @@ bool CheckPlainAddress(std::string_view source) {
   return false;
 }
 
-bool HasScheme(const LinkFormat& format, std::string_view text) {
-  return TextEquals(TextLeft(text, TextLength(format.scheme)), format.scheme);
-}
+bool HasScheme(const LinkFormat& format, std::string_view text) { return text.starts_with(format.scheme); }
 
 // --- Encoding ---------------------------------------------------------------
 
-LinkEncoder::LinkEncoder(const LinkFormat& format)
-    : format_(format), text_(std::make_unique_for_overwrite<char[]>(Base64EncodedLength(kLinkPiece))) {
-  framed_.reserve(kLinkPiece);
+bool LinkEncoder::Encode(std::string_view bytes, const WritePiece& write) {
+  const std::size_t length = Base64EncodedLength(bytes.size());
+  if (text_.size() < length) text_.resize(length);
+  return write(std::string_view(text_.data(), Base64EncodeTo(bytes, text_.data())));
 }
 
-LinkEncoder::~LinkEncoder() = default;
-
-bool LinkEncoder::Encode(std::string_view bytes, const WritePiece& write) {
-  return write(std::string_view(text_.get(), Base64EncodeTo(bytes, text_.get())));
+void LinkEncoder::Reset(const LinkFormat& format) {
+  format_ = &format;
+  started_ = false;
+  framed_.clear();
 }
 
 bool LinkEncoder::Feed(std::string_view address, const WritePiece& write) {
   if (!started_) {
     started_ = true;
-    if (!write(format_.scheme)) return false;
-    framed_.assign(format_.frameBefore);
+    if (!write(format_->scheme)) return false;
+    framed_.assign(format_->frameBefore);
   }
   // The framed address goes to the codec in pieces of whole lines.
   while (framed_.size() + address.size() >= kLinkPiece) {
@@ -56,7 +56,7 @@ bool LinkEncoder::Feed(std::string_view address, const WritePiece& write) {
 
 bool LinkEncoder::Finish(const WritePiece& write) {
   if (!Feed({}, write)) return false;
-  framed_.append(format_.frameAfter);
+  framed_.append(format_->frameAfter);
   const std::string_view rest = framed_;
   const std::size_t first = std::min(rest.size(), kLinkPiece);
   return Encode(rest.substr(0, first), write) && (first == rest.size() || Encode(rest.substr(first), write));
@@ -85,12 +85,35 @@ Text EncodeLink(const LinkFormat& format, std::string_view address, const Betwee
 
 namespace {
 
+// The first "&" or "=", eight bytes at a time: every link is scanned whole.
+std::size_t FindAmpersandOrEquals(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+  const auto hasByte = [](std::uint64_t x, std::uint64_t byte) {
+    const std::uint64_t y = x ^ (byte * kOnes);
+    return ((y - kOnes) & ~y & kHigh) != 0;
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    if (hasByte(x, '&') || hasByte(x, '=')) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] == '&' || text[i] == '=') return i;
+  }
+  return std::string_view::npos;
+}
+
 // Passes on all but the last `keep` bytes of what goes through it.
 class HoldBack {
  public:
-  explicit HoldBack(std::size_t keep) : keep_(keep) {}
+  void Reset(std::size_t keep) {
+    keep_ = keep;
+    held_.clear();
+  }
 
-  bool Push(std::string_view in, const WritePiece& next) {
+  template <class Next>
+  bool Push(std::string_view in, Next&& next) {
     if (in.size() >= keep_) {
       const bool ok = (held_.empty() || next(held_)) && next(in.substr(0, in.size() - keep_));
       held_.assign(in.substr(in.size() - keep_));
@@ -106,7 +129,7 @@ class HoldBack {
   std::string_view Held() const { return held_; }
 
  private:
-  std::size_t keep_;
+  std::size_t keep_ = 0;
   std::string held_;
 };
 
@@ -116,7 +139,14 @@ class HoldBack {
 // end at its first zero byte, then the frame cut by position.
 class LinkDecoder::Output {
  public:
-  explicit Output(const LinkFormat& format) : skip_(format.frameBefore.size()), frameAfter_(format.frameAfter.size()) {}
+  explicit Output(const LinkFormat& format) { Reset(format); }
+
+  void Reset(const LinkFormat& format) {
+    beforeCut_.Reset(4);
+    skip_ = format.frameBefore.size();
+    frameAfter_.Reset(format.frameAfter.size());
+    textEnded_ = false;
+  }
 
   bool Push(std::string_view bytes, const WritePiece& write) {
     return beforeCut_.Push(bytes, [&](std::string_view b) { return ToText(b, write); });
@@ -138,27 +168,36 @@ class LinkDecoder::Output {
     return frameAfter_.Push(bytes.substr(skipped), write);
   }
 
-  HoldBack beforeCut_{4};  // the codec cuts at most 4 bytes from the end
-  std::size_t skip_;
+  HoldBack beforeCut_;  // the codec cuts at most 4 bytes from the end
+  std::size_t skip_ = 0;
   HoldBack frameAfter_;
   bool textEnded_ = false;
 };
 
-LinkDecoder::LinkDecoder(const LinkFormat& format)
-    : output_(std::make_unique<Output>(format)),
-      cleaned_(std::make_unique_for_overwrite<char[]>(Base64Cleaner::CleanedCapacity(kLinkPiece))),
-      bytes_(std::make_unique_for_overwrite<unsigned char[]>(
-          Base64Decoder::DecodedCapacity(Base64Cleaner::CleanedCapacity(kLinkPiece)))) {}
+LinkDecoder::LinkDecoder(const LinkFormat& format) : output_(std::make_unique<Output>(format)) {}
 
 LinkDecoder::~LinkDecoder() = default;
+
+void LinkDecoder::Reset(const LinkFormat& format) {
+  ended_ = false;
+  trailing_.clear();
+  cleaner_ = {};
+  decoder_ = {};
+  output_->Reset(format);
+}
 
 bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
   do {
     const std::string_view piece = part.substr(0, kLinkPiece);
     part.remove_prefix(piece.size());
-    const std::size_t cleaned = cleaner_.Clean(piece, cleaned_.get());
-    const std::size_t n = decoder_.Feed(std::string_view(cleaned_.get(), cleaned), bytes_.get());
-    if (!output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.get()), n), write)) return false;
+    const std::size_t room = Base64Cleaner::CleanedCapacity(piece.size());
+    if (cleaned_.size() < room) {
+      cleaned_.resize(room);
+      bytes_.resize(Base64Decoder::DecodedCapacity(room));
+    }
+    const std::size_t cleaned = cleaner_.Clean(piece, cleaned_.data());
+    const std::size_t n = decoder_.Feed(std::string_view(cleaned_.data(), cleaned), bytes_.data());
+    if (!output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.data()), n), write)) return false;
   } while (!part.empty());
   return true;
 }
@@ -175,7 +214,7 @@ bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
 // are cleaned away, and damaged text is decoded by the group rule.
 bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
   if (ended_) return true;
-  const std::size_t end = afterScheme.find_first_of("&=");
+  const std::size_t end = FindAmpersandOrEquals(afterScheme);
   if (end != std::string_view::npos) {
     ended_ = true;
     afterScheme = afterScheme.substr(0, end);
@@ -194,10 +233,12 @@ bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
 bool LinkDecoder::Finish(const WritePiece& write) {
   ended_ = true;
   trailing_.clear();  // what followed the last alphabet character
-  const std::size_t cleaned = cleaner_.Finish(cleaned_.get());
-  std::size_t n = decoder_.Feed(std::string_view(cleaned_.get(), cleaned), bytes_.get());
-  n += decoder_.Finish(bytes_.get() + n);
-  return output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.get()), n), write) &&
+  char cleaned[Base64Cleaner::CleanedCapacity(0)];
+  unsigned char bytes[Base64Decoder::DecodedCapacity(Base64Cleaner::CleanedCapacity(0)) + 3];
+  const std::size_t n = cleaner_.Finish(cleaned);
+  std::size_t written = decoder_.Feed(std::string_view(cleaned, n), bytes);
+  written += decoder_.Finish(bytes + written);
+  return output_->Push(std::string_view(reinterpret_cast<const char*>(bytes), written), write) &&
          output_->Finish(decoder_.Cut(), write);
 }
 

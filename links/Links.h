@@ -51,18 +51,19 @@ inline constexpr std::size_t kLinkPiece = kBase64LineBytes * 4096;
 // Base64 text of the framed address, written in pieces of whole lines.
 class LinkEncoder {
  public:
-  explicit LinkEncoder(const LinkFormat& format);
-  ~LinkEncoder();
+  explicit LinkEncoder(const LinkFormat& format) : format_(&format) {}
+  // Starts a new link, keeping the buffers: many short links cost little.
+  void Reset(const LinkFormat& format);
   bool Feed(std::string_view address, const WritePiece& write);
   bool Finish(const WritePiece& write);
 
  private:
   bool Encode(std::string_view bytes, const WritePiece& write);
 
-  const LinkFormat& format_;
+  const LinkFormat* format_;
   bool started_ = false;
   std::string framed_;  // what waits for a whole piece
-  std::unique_ptr<char[]> text_;
+  std::string text_;    // grows with the pieces, up to one whole piece
 };
 
 // Turns the text after a link's scheme, given in pieces, into the address:
@@ -74,6 +75,8 @@ class LinkDecoder {
  public:
   explicit LinkDecoder(const LinkFormat& format);
   ~LinkDecoder();
+  // Starts a new link, keeping the buffers: many short links cost little.
+  void Reset(const LinkFormat& format);
   // False once a write failed.
   bool Feed(std::string_view afterScheme, const WritePiece& write);
   // True once the Base64 part has ended: later pieces change nothing.
@@ -89,8 +92,9 @@ class LinkDecoder {
   Base64Cleaner cleaner_;
   Base64Decoder decoder_;
   std::unique_ptr<Output> output_;
-  std::unique_ptr<char[]> cleaned_;
-  std::unique_ptr<unsigned char[]> bytes_;
+  // Grow with the pieces, up to one whole piece: a short link costs little.
+  std::string cleaned_;
+  std::basic_string<unsigned char> bytes_;
 };
 
 // The link for an address, whatever the address holds: its bytes are taken
