@@ -8,12 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-1000000}
-cmake --preset release >/dev/null
-cmake --build --preset release --target zelvorn-cli -j2 >/dev/null
-cli=build/release/cli/zelvorn-cli
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. bench/timing.sh  # builds zelvorn-cli as $cli; $work is a scratch folder
 # A few thousand distinct addresses, repeated up to the count.
 for i in $(seq 1 3000); do
   case $((i % 4)) in
@@ -32,19 +27,6 @@ for _ in $(seq 1 $((count / $(wc -l < "$work/sample") + 1))); do cat "$work/samp
 "$cli" decode < "$work/links" > "$work/addresses.out"
 "$cli" to-qqdl < "$work/addresses.out" > /dev/null
 
-best() {  # best of three wall-clock seconds of a command reading $1
-  local input=$1; shift
-  local t b=
-  for _ in 1 2 3; do
-    t=$( { /usr/bin/time -f %e "$@" < "$input" > /dev/null; } 2>&1 | tail -1)
-    if [[ -z $b ]] || awk "BEGIN{exit !($t < $b)}"; then b=$t; fi
-  done
-  echo "$b"
-}
-peak() {  # peak resident KiB
-  local input=$1; shift
-  { /usr/bin/time -f %M "$@" < "$input" > /dev/null; } 2>&1 | tail -1
-}
 
 dec=$(best "$work/links" "$cli" decode)
 dec_cat=$(best "$work/links" sh -c 'cat > "$0"' "$work/copy")

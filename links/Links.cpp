@@ -62,23 +62,34 @@ bool LinkEncoder::Finish(const WritePiece& write) {
   return Encode(rest.substr(0, first), write) && (first == rest.size() || Encode(rest.substr(first), write));
 }
 
-Text EncodeLink(const LinkFormat& format, std::string_view address, const BetweenPieces& between) {
-  Text link;
-  link.reserve(format.scheme.size() +
-               Base64EncodedLength(format.frameBefore.size() + address.size() + format.frameAfter.size()));
-  const WritePiece append = [&link](std::string_view piece) {
-    link.append(piece);
+namespace {
+
+// A whole text through an encoder or a decoder in pieces, with `between`
+// after each piece; the result is collected in memory.
+template <class Converter>
+Text ConvertInPieces(Converter& converter, std::string_view text, const BetweenPieces& between, std::size_t size) {
+  Text result;
+  result.reserve(size);
+  const WritePiece append = [&result](std::string_view piece) {
+    result.append(piece);
     return true;
   };
-  LinkEncoder encoder(format);
   do {
-    const std::string_view piece = address.substr(0, kLinkPiece);
-    address.remove_prefix(piece.size());
-    encoder.Feed(piece, append);
+    const std::string_view piece = text.substr(0, kLinkPiece);
+    text.remove_prefix(piece.size());
+    converter.Feed(piece, append);
     if (between) between();
-  } while (!address.empty());
-  encoder.Finish(append);
-  return link;
+  } while (!text.empty() && !converter.Ended());
+  converter.Finish(append);
+  return result;
+}
+
+}  // namespace
+
+Text EncodeLink(const LinkFormat& format, std::string_view address, const BetweenPieces& between) {
+  LinkEncoder encoder(format);
+  return ConvertInPieces(encoder, address, between, format.scheme.size() + Base64EncodedLength(
+      format.frameBefore.size() + address.size() + format.frameAfter.size()));
 }
 
 // --- Decoding ---------------------------------------------------------------
@@ -245,20 +256,8 @@ bool LinkDecoder::Finish(const WritePiece& write) {
 std::optional<Text> DecodeLink(const LinkFormat& format, std::string_view link, const BetweenPieces& between) {
   if (!HasScheme(format, link)) return std::nullopt;
   link.remove_prefix(format.scheme.size());
-  Text address;
-  const WritePiece append = [&address](std::string_view piece) {
-    address.append(piece);
-    return true;
-  };
   LinkDecoder decoder(format);
-  do {
-    const std::string_view piece = link.substr(0, kLinkPiece);
-    link.remove_prefix(piece.size());
-    decoder.Feed(piece, append);
-    if (between) between();
-  } while (!link.empty() && !decoder.Ended());
-  decoder.Finish(append);
-  return address;
+  return ConvertInPieces(decoder, link, between, link.size() / 4 * 3);
 }
 
 // --- Streams ----------------------------------------------------------------

@@ -55,6 +55,8 @@ class LinkEncoder {
   // Starts a new link, keeping the buffers: many short links cost little.
   void Reset(const LinkFormat& format);
   bool Feed(std::string_view address, const WritePiece& write);
+  // An address is read to its end.
+  bool Ended() const { return false; }
   bool Finish(const WritePiece& write);
 
  private:
