@@ -127,9 +127,7 @@ void ReportError(const Where& where, std::string_view error) {
 bool WriteAll(std::string_view bytes) {
   // One thread writes: the stream's lock is not needed, and line mode writes
   // two pieces for each of millions of lines.
-#if defined(_WIN32)
-  return _fwrite_nolock(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-#elif defined(__GLIBC__)
+#if defined(__GLIBC__)
   return fwrite_unlocked(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
 #else
   return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
