@@ -16,7 +16,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "convert download addresses to and from Thunder, FlashGet and QQ Whirlwind links")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/build/" "/build-" "/\\\\.git")
+set(CPACK_SOURCE_IGNORE_FILES "/build/" "/build-" "/\\\\.git$" "/\\\\.git/")
 
 if(WIN32)
   # A zip for Windows users: both programs and a README that Notepad shows
