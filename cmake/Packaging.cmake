@@ -38,12 +38,11 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # Depends: from the libraries the binary links (dpkg-shlibdeps)
-  set(CPACK_PACKAGE_DESCRIPTION
+  string(CONCAT CPACK_PACKAGE_DESCRIPTION
       "zelvorn-cli turns a plain download address into a thunder://, Flashget://\n"
       "or qqdl:// link and back, byte for byte as the Zelvorn window on Windows\n"
       "does, for scripts and terminals. With --gbk it converts UTF-8 text to and\n"
       "from the GBK bytes that Chinese Windows puts into such links.")
-  string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 
   # The manual page comes from the program's own --help and --version, so it
   # follows them; the extra sections are in packaging/zelvorn-cli.h2m.
