@@ -31,7 +31,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: zelvorn-cli COMMAND [--raw] [--gbk] [--percent] [TEXT...]\n"
-    "       zelvorn-cli extract [--percent] [--gbk] [FILE...]\n"
+    "  or:  zelvorn-cli extract [--percent] [--gbk] [FILE...]\n"
     "Converts download addresses to and from Thunder, FlashGet and QQ Whirlwind links.\n"
     "\n"
     "Commands:\n"
