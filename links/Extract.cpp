@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -84,13 +85,13 @@ Unit ReadReference(std::string_view text, std::size_t at) {
   const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
   if (hex) ++i;
   const std::size_t digitsBegin = i;
-  int value = 0;
+  std::uint32_t value = 0;
   // A few digits say every ASCII character, leading zeros included.
   while (i < text.size() && i - digitsBegin < 8 && (hex ? HexDigit(text[i]) >= 0 : IsDigit(text[i]))) {
-    value = value * (hex ? 16 : 10) + HexDigit(text[i]);
+    value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(HexDigit(text[i]));
     ++i;
   }
-  if (i == digitsBegin || i >= text.size() || text[i] != ';' || value <= 0 || value >= 0x80) return {'&', 1};
+  if (i == digitsBegin || i >= text.size() || text[i] != ';' || value == 0 || value >= 0x80) return {'&', 1};
   return {static_cast<char>(value), i + 1 - at};
 }
 
