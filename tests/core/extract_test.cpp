@@ -107,7 +107,7 @@ TEST(ExtractLinks, OtherSchemesAndEmptyAddressesAreNoLinks) {
 // The text the found link takes in `text`.
 std::string LinkText(std::string_view text) {
   const auto links = ExtractLinks(text);
-  if (links.size() != 1) return "(" + std::to_string(links.size()) + " links)";
+  if (links.size() != 1) return std::to_string(links.size()) + " links";
   return std::string(text.substr(links[0].begin, links[0].end - links[0].begin));
 }
 
