@@ -118,11 +118,82 @@ const ControlEntry* EntryOfId(UINT_PTR id) {
   return control ? &EntryOf(*control) : nullptr;
 }
 
-constexpr int kWindowWidth = 460, kWindowHeight = 401;
+// The order in which Tab moves the focus (Shift+Tab: backwards), the way
+// one reads the window: the source box and its button, the result box and
+// its button, the six conversions, the three downloads.
+constexpr Control kTabOrder[] = {SourceBox,          PasteButton,           ResultBox,
+                                 CopyButton,         ToThunderButton,       FromThunderButton,
+                                 ToFlashGetButton,   FromFlashGetButton,    ToQqdlButton,
+                                 FromQqdlButton,     ThunderDownloadButton, FlashGetDownloadButton,
+                                 QqdlDownloadButton};
+
+// --- Screens of any DPI ------------------------------------------------------
+// The table, the window's size and the pictures are laid out for 96 DPI;
+// on another screen everything is that many times larger.
+
+constexpr int kDesignDpi = 96;
+constexpr int kWindowWidth = 460, kWindowHeight = 401;  // frame and title bar included
+
+// Lengths round down, so the window never outgrows its scaled design: 690 x
+// 601 at 144 DPI.
+int Scaled(int length, int dpi) { return length * dpi / kDesignDpi; }
+
+// A function of user32 that older Windows lacks; none there.
+template <class Function>
+Function FromUser32(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// Per monitor where the system offers it (Windows 10), else for the system's
+// DPI: either way the system leaves the drawing to us instead of stretching
+// a 96-DPI picture of the window.
+void DeclareDpiAware() {
+  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  if (const auto set = FromUser32<SetContext>("SetProcessDpiAwarenessContext")) {
+    if (set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) || set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE)) return;
+  }
+  SetProcessDPIAware();
+}
+
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kDesignDpi;
+}
+
+// The DPI of the screen the window is on.
+int DpiOf(HWND hwnd) {
+  static const auto forWindow = FromUser32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  const UINT dpi = forWindow ? forWindow(hwnd) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+struct Fonts {
+  HFONT gui = nullptr;
+  HFONT boldSong = nullptr;  // the two clipboard buttons' captions, one character above the other
+
+  HFONT Of(Font font) const { return font == Font::BoldSong ? boldSong : gui; }
+};
+
+// The fonts at a DPI. The system's GUI font is made for the system's DPI, so
+// it grows by the ratio of the two. Heights round to the nearest pixel, as
+// Windows rounds point sizes: the bold 宋体 of -13 at 96 DPI is -20 at 144.
+Fonts MakeFonts(int dpi) {
+  LOGFONTW gui{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+  gui.lfHeight = MulDiv(gui.lfHeight, dpi, SystemDpi());
+  return {CreateFontIndirectW(&gui),
+          CreateFontW(-MulDiv(13, dpi, kDesignDpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")};
+}
 
 HWND g_main = nullptr;
 std::array<HWND, kControlCount> g_controls{};
 ControlWindow g_window;
+int g_dpi = kDesignDpi;
+Fonts g_fonts;
+HWND g_focus = nullptr;  // the control that had the focus last, given it back when the window is active again
 
 HWND HandleOf(Control control) { return g_controls[static_cast<int>(control)]; }
 
@@ -171,10 +242,21 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlEntry& entry) {
   else if (GetWindowLongPtrW(item.hwndItem, GWLP_USERDATA) != 0) DrawEdge(item.hDC, &r, BDR_RAISEDINNER, BF_RECT);
   RECT text = r;
   if (entry.logo != 0) {
-    const auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(entry.logo),
-                                                    IMAGE_ICON, 16, 16, LR_SHARED));
-    DrawIconEx(item.hDC, r.left + 5, r.top + (r.bottom - r.top - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    text.left += 24;
+    // The icon file holds the logo at the sizes of the usual DPIs; Windows
+    // stretches the nearest for any other.
+    const int size = Scaled(16, g_dpi);
+    if (const auto icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(entry.logo), IMAGE_ICON, size, size, 0))) {
+      DrawIconEx(item.hDC, r.left + Scaled(5, g_dpi), r.top + (r.bottom - r.top - size) / 2, icon, size, size, 0,
+                 nullptr, DI_NORMAL);
+      DestroyIcon(icon);
+    }
+    text.left += Scaled(24, g_dpi);
+  }
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = r;
+    InflateRect(&focus, -3, -3);
+    DrawFocusRect(item.hDC, &focus);
   }
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
@@ -285,12 +367,16 @@ LRESULT CALLBACK BannerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       GetClientRect(hwnd, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
       if (g_banner.image) {
-        int w = static_cast<int>(g_banner.image->GetWidth()), h = static_cast<int>(g_banner.image->GetHeight());
+        // Its natural size is its size at 96 DPI.
+        int w = Scaled(static_cast<int>(g_banner.image->GetWidth()), g_dpi);
+        int h = Scaled(static_cast<int>(g_banner.image->GetHeight()), g_dpi);
         if (w > r.right || h > r.bottom) {  // shrink to fit, keeping proportions
           const double scale = (std::min)(static_cast<double>(r.right) / w, static_cast<double>(r.bottom) / h);
           w = static_cast<int>(w * scale), h = static_cast<int>(h * scale);
         }
         Gdiplus::Graphics graphics(dc);
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
         graphics.DrawImage(g_banner.image.get(), (r.right - w) / 2, (r.bottom - h) / 2, w, h);
       }
       EndPaint(hwnd, &ps);
@@ -299,6 +385,80 @@ LRESULT CALLBACK BannerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
   }
+}
+
+// --- The keyboard ------------------------------------------------------------
+
+// Moves the focus to the next control of kTabOrder, or the previous one,
+// round the end. From then on focused buttons show their focus frame, as
+// they do in dialog boxes once the keyboard is used.
+void MoveFocus(Control from, bool backwards) {
+  constexpr int n = static_cast<int>(std::size(kTabOrder));
+  const int at = static_cast<int>(std::find(std::begin(kTabOrder), std::end(kTabOrder), from) - std::begin(kTabOrder));
+  const int next = at == n ? 0 : (at + (backwards ? n - 1 : 1)) % n;
+  SendMessageW(g_main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  SetFocus(HandleOf(kTabOrder[next]));
+}
+
+bool Pressed(int key) { return GetKeyState(key) < 0; }
+
+// On every control that takes the focus. Without IsDialogMessage, which
+// would take Enter (to press a default button) and Esc (to cancel) from
+// the meanings this window gives them: Enter inserts a line break in a box,
+// Esc closes the window from anywhere (ControlWindow::Dispatch).
+LRESULT CALLBACK KeyboardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  const auto& entry = *reinterpret_cast<const ControlEntry*>(data);
+  switch (msg) {
+    case WM_SETFOCUS:
+      g_focus = hwnd;
+      break;
+    case WM_KEYDOWN:
+      if (wp == VK_TAB && !Pressed(VK_CONTROL) && !Pressed(VK_MENU)) {
+        MoveFocus(entry.control, Pressed(VK_SHIFT));
+        return 0;
+      }
+      if (wp == 'A' && Pressed(VK_CONTROL) && !Pressed(VK_MENU) && entry.kind == Kind::Edit) {
+        SendMessageW(hwnd, EM_SETSEL, 0, -1);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      // The characters of those two keys: no tab character enters a box
+      // from the Tab key, and Ctrl+A types nothing.
+      if (wp == L'\t' && !Pressed(VK_CONTROL)) return 0;
+      if (wp == 0x01 && entry.kind == Kind::Edit) return 0;
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// Gives the focus back to the control that had it, or at first to the
+// source box, so that a user can paste or type at once.
+void RestoreFocus() {
+  SetFocus(g_focus != nullptr && IsWindow(g_focus) ? g_focus : HandleOf(SourceBox));
+}
+
+// Places the window (its top-left corner at left, top) and every control,
+// with their fonts, for a screen of the DPI.
+void Relayout(int dpi, int left, int top) {
+  const Fonts old = g_fonts;
+  g_dpi = dpi;
+  g_fonts = MakeFonts(dpi);
+  SetWindowPos(g_main, nullptr, left, top, Scaled(kWindowWidth, dpi), Scaled(kWindowHeight, dpi),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ControlEntry& entry : kControls) {
+    const Place& p = entry.place;
+    HWND hwnd = HandleOf(entry.control);
+    SetWindowPos(hwnd, nullptr, Scaled(p.left, dpi), Scaled(p.top, dpi), Scaled(p.width, dpi),
+                 Scaled(p.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_fonts.Of(entry.font)), FALSE);
+  }
+  SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(g_fonts.gui), FALSE);
+  RedrawWindow(g_main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  for (HFONT font : {old.gui, old.boldSong})
+    if (font) DeleteObject(font);
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -329,6 +489,23 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_ACTIVATE:
+      // Not to the window itself, as DefWindowProc would give it.
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
+        RestoreFocus();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_DPICHANGED: {
+      // Moved to a screen of another DPI: the system suggests where the
+      // window goes, and the window takes its size for that DPI.
+      const auto* suggested = reinterpret_cast<const RECT*>(lp);
+      Relayout(HIWORD(wp), suggested->left, suggested->top);
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -338,7 +515,8 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND CreateControl(const ControlEntry& entry, HINSTANCE instance, HWND tooltip, HFONT font) {
+// Made with no place or size: Relayout gives them for the screen's DPI.
+HWND CreateControl(const ControlEntry& entry, HINSTANCE instance, HWND tooltip) {
   HWND parent = entry.inside ? HandleOf(*entry.inside) : g_main;
   const std::wstring text = WideFromUtf8(entry.text);
   const wchar_t* cls = L"Button";
@@ -355,12 +533,12 @@ HWND CreateControl(const ControlEntry& entry, HINSTANCE instance, HWND tooltip, 
     case Kind::ImageButton: style |= BS_OWNERDRAW; break;
     case Kind::Label: cls = L"Static"; style |= SS_OWNERDRAW | SS_NOPREFIX; break;
   }
-  const Place& p = entry.place;
-  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, p.left, p.top, p.width, p.height, parent,
+  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry.control))), instance,
                               nullptr);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (entry.kind == Kind::Group) SetWindowSubclass(hwnd, GroupProc, 1, 0);
+  if (entry.kind == Kind::Edit || entry.kind == Kind::Button || entry.kind == Kind::ImageButton)
+    SetWindowSubclass(hwnd, KeyboardProc, 2, reinterpret_cast<DWORD_PTR>(&entry));
   if (entry.kind == Kind::ImageButton) {
     SetWindowSubclass(hwnd, ImageButtonProc, 1, reinterpret_cast<DWORD_PTR>(&entry));
     std::wstring tip = WideFromUtf8(entry.tooltip);
@@ -373,12 +551,6 @@ HWND CreateControl(const ControlEntry& entry, HINSTANCE instance, HWND tooltip, 
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
   return hwnd;
-}
-
-// The two clipboard buttons' bold captions, one character above the other.
-HFONT BoldSongFont() {
-  return CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体");
 }
 
 void CreateMainWindow(HINSTANCE instance) {
@@ -400,19 +572,17 @@ void CreateMainWindow(HINSTANCE instance) {
   banner.lpszClassName = L"ZelvornBanner";
   RegisterClassExW(&banner);
 
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
   const std::wstring title = WideFromUtf8(std::string("迅雷&快车&旋风&地址Zelvorn ") + kVersionText);
   g_main = CreateWindowExW(0, L"ZelvornMain", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                           left, top, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
-  const auto gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(gui), FALSE);
+                           0, 0, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
   HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_main, nullptr, instance, nullptr);
-  const HFONT bold = BoldSongFont();
   for (const ControlEntry& entry : kControls)
-    g_controls[static_cast<int>(entry.control)] =
-        CreateControl(entry, instance, tooltip, entry.font == Font::BoldSong ? bold : gui);
+    g_controls[static_cast<int>(entry.control)] = CreateControl(entry, instance, tooltip);
+  // Centred on the primary screen, from its full size (not the work area).
+  const int dpi = DpiOf(g_main);
+  Relayout(dpi, (GetSystemMetrics(SM_CXSCREEN) - Scaled(kWindowWidth, dpi)) / 2,
+           (GetSystemMetrics(SM_CYSCREEN) - Scaled(kWindowHeight, dpi)) / 2);
   g_window.Attach(g_main, g_controls);
   if (g_banner.image && g_banner.frames > 1) SetTimer(HandleOf(Banner), 1, BannerDelayMs(0), nullptr);
 }
@@ -421,6 +591,7 @@ void CreateMainWindow(HINSTANCE instance) {
 
 int RunProgram(HINSTANCE instance) {
   std::atexit(OnProgramExit);
+  DeclareDpiAware();
   // The start-up routine: nothing to do, and its result is not looked at.
   INITCOMMONCONTROLSEX common{};
   common.dwSize = sizeof common, common.dwICC = ICC_WIN95_CLASSES;
@@ -436,6 +607,7 @@ int RunProgram(HINSTANCE instance) {
   CheckForUpdate(g_window);
   ShowWindow(g_main, SW_SHOWNORMAL);
   UpdateWindow(g_main);
+  RestoreFocus();
 
   // Until no window of the program remains. A failed read of the queue ends
   // nothing: Wine fails one for a message too large to pass between
