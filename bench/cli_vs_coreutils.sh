@@ -7,31 +7,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mib=${1:-100}
-cmake --preset release >/dev/null
-cmake --build --preset release --target zelvorn-cli -j2 >/dev/null
-cli=build/release/cli/zelvorn-cli
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. bench/timing.sh  # builds zelvorn-cli as $cli; $work is a scratch folder
 size=$((mib * 1024 * 1024))
 # An address of random bytes without a zero byte (a text ends at its first).
 { printf 'http://'; head -c "$size" /dev/urandom | tr '\000' '\001'; } | head -c "$size" > "$work/address"
 "$cli" to-qqdl --raw < "$work/address" > "$work/link"
 base64 -w 76 < "$work/address" > "$work/base64"  # the same lines, LF-ended, for coreutils
 
-best() {  # best of three wall-clock seconds of a command reading $1
-  local input=$1; shift
-  local t b=
-  for _ in 1 2 3; do
-    t=$( { /usr/bin/time -f %e "$@" < "$input" > /dev/null; } 2>&1 | tail -1)
-    if [[ -z $b ]] || awk "BEGIN{exit !($t < $b)}"; then b=$t; fi
-  done
-  echo "$b"
-}
-peak() {  # peak resident KiB
-  local input=$1; shift
-  { /usr/bin/time -f %M "$@" < "$input" > /dev/null; } 2>&1 | tail -1
-}
 
 enc_ours=$(best "$work/address" "$cli" to-qqdl --raw)
 enc_gnu=$(best "$work/address" base64 -w 76)

@@ -10,6 +10,13 @@
 
 namespace zelvorn {
 
+// False when the system has no converter for code page 936 (a minimal image
+// without glibc's GBK module): then every conversion gives no value, and the
+// caller says why instead of blaming the text.
+bool GbkConverterAvailable();
+inline constexpr std::string_view kNoGbkConverter =
+    "this system has no GBK (code page 936) converter; install glibc's gconv modules";
+
 std::optional<std::string> Utf8ToGbk(std::string_view utf8);
 std::optional<std::string> GbkToUtf8(std::string_view gbk);
 

@@ -38,6 +38,16 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 
 }  // namespace
 
+bool GbkConverterAvailable() {
+  static const bool available = [] {
+    const iconv_t cd = iconv_open("CP936", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+  }();
+  return available;
+}
+
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
   return Convert("CP936", "UTF-8", utf8);
 }

@@ -36,6 +36,8 @@ std::optional<std::string> FromWide(UINT codePage, const std::wstring& in) {
 
 }  // namespace
 
+bool GbkConverterAvailable() { return IsValidCodePage(kGbk) != 0; }
+
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
   const auto wide = ToWide(CP_UTF8, utf8);
   return wide ? FromWide(kGbk, *wide) : std::nullopt;

@@ -5,24 +5,15 @@
 namespace zelvorn {
 namespace {
 
-// The codec's host inside the window: it keeps the window's messages flowing.
-struct WindowHost {
-  Window& window;
-  void PumpPendingMessages() { window.PumpPendingMessages(); }
-  bool LabelExists(ProgressLabel) { return false; }
-  void RaiseFeedback(ProgressLabel, std::int32_t, std::int32_t) {}
-};
-
 void PlainToLink(Window& window, const LinkFormat& format) {
   const Text source = window.GetControlText(Control::SourceBox);
   if (!CheckPlainAddress(source)) return ShowFormatError(window);
-  WindowHost host{window};
-  window.SetControlText(Control::ResultBox, EncodeLink(format, source, host));
+  window.SetControlText(Control::ResultBox, EncodeLink(format, source, [&] { window.PumpPendingMessages(); }));
 }
 
 void LinkToPlain(Window& window, const LinkFormat& format) {
-  WindowHost host{window};
-  const auto address = DecodeLink(format, window.GetControlText(Control::SourceBox), host);
+  const auto address =
+      DecodeLink(format, window.GetControlText(Control::SourceBox), [&] { window.PumpPendingMessages(); });
   if (!address) return ShowFormatError(window);
   window.SetControlText(Control::ResultBox, *address);
 }

@@ -1,6 +1,9 @@
 #include "links/Links.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace zelvorn {
 
@@ -13,13 +16,323 @@ bool CheckPlainAddress(std::string_view source) {
   return false;
 }
 
-bool HasScheme(const LinkFormat& format, std::string_view text) {
-  return TextEquals(TextLeft(text, TextLength(format.scheme)), format.scheme);
+bool HasScheme(const LinkFormat& format, std::string_view text) { return text.starts_with(format.scheme); }
+
+// --- Encoding ---------------------------------------------------------------
+
+bool LinkEncoder::Encode(std::string_view bytes, const WritePiece& write) {
+  const std::size_t length = Base64EncodedLength(bytes.size());
+  if (text_.size() < length) text_.resize(length);
+  return write(std::string_view(text_.data(), Base64EncodeTo(bytes, text_.data())));
 }
 
-std::string_view LinkPayload(const LinkFormat& format, std::string_view link) {
-  std::string_view payload = link.substr(format.scheme.size());
-  return payload.substr(0, payload.find('&'));
+void LinkEncoder::Reset(const LinkFormat& format) {
+  format_ = &format;
+  started_ = false;
+  framed_.clear();
+}
+
+bool LinkEncoder::Feed(std::string_view address, const WritePiece& write) {
+  if (!started_) {
+    started_ = true;
+    if (!write(format_->scheme)) return false;
+    framed_.assign(format_->frameBefore);
+  }
+  // The framed address goes to the codec in pieces of whole lines.
+  while (framed_.size() + address.size() >= kLinkPiece) {
+    const std::size_t take = kLinkPiece - framed_.size();
+    if (framed_.empty()) {
+      if (!Encode(address.substr(0, take), write)) return false;
+    } else {
+      framed_.append(address.substr(0, take));
+      if (!Encode(framed_, write)) return false;
+      framed_.clear();
+    }
+    address.remove_prefix(take);
+  }
+  framed_.append(address);
+  return true;
+}
+
+bool LinkEncoder::Finish(const WritePiece& write) {
+  if (!Feed({}, write)) return false;
+  framed_.append(format_->frameAfter);
+  const std::string_view rest = framed_;
+  const std::size_t first = std::min(rest.size(), kLinkPiece);
+  return Encode(rest.substr(0, first), write) && (first == rest.size() || Encode(rest.substr(first), write));
+}
+
+namespace {
+
+// A whole text through an encoder or a decoder in pieces, with `between`
+// after each piece; the result is collected in memory.
+template <class Converter>
+Text ConvertInPieces(Converter& converter, std::string_view text, const BetweenPieces& between, std::size_t size) {
+  Text result;
+  result.reserve(size);
+  const WritePiece append = [&result](std::string_view piece) {
+    result.append(piece);
+    return true;
+  };
+  do {
+    const std::string_view piece = text.substr(0, kLinkPiece);
+    text.remove_prefix(piece.size());
+    converter.Feed(piece, append);
+    if (between) between();
+  } while (!text.empty() && !converter.Ended());
+  converter.Finish(append);
+  return result;
+}
+
+}  // namespace
+
+Text EncodeLink(const LinkFormat& format, std::string_view address, const BetweenPieces& between) {
+  LinkEncoder encoder(format);
+  return ConvertInPieces(encoder, address, between, format.scheme.size() + Base64EncodedLength(
+      format.frameBefore.size() + address.size() + format.frameAfter.size()));
+}
+
+// --- Decoding ---------------------------------------------------------------
+
+namespace {
+
+// The first "&" or "=", eight bytes at a time: every link is scanned whole.
+std::size_t FindAmpersandOrEquals(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+  const auto hasByte = [](std::uint64_t x, std::uint64_t byte) {
+    const std::uint64_t y = x ^ (byte * kOnes);
+    return ((y - kOnes) & ~y & kHigh) != 0;
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    if (hasByte(x, '&') || hasByte(x, '=')) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] == '&' || text[i] == '=') return i;
+  }
+  return std::string_view::npos;
+}
+
+// Passes on all but the last `keep` bytes of what goes through it.
+class HoldBack {
+ public:
+  void Reset(std::size_t keep) {
+    keep_ = keep;
+    held_.clear();
+  }
+
+  template <class Next>
+  bool Push(std::string_view in, Next&& next) {
+    if (in.size() >= keep_) {
+      const bool ok = (held_.empty() || next(held_)) && next(in.substr(0, in.size() - keep_));
+      held_.assign(in.substr(in.size() - keep_));
+      return ok;
+    }
+    held_.append(in);
+    if (held_.size() <= keep_) return true;
+    const std::size_t extra = held_.size() - keep_;
+    const bool ok = next(std::string_view(held_).substr(0, extra));
+    held_.erase(0, extra);
+    return ok;
+  }
+  std::string_view Held() const { return held_; }
+
+ private:
+  std::size_t keep_ = 0;
+  std::string held_;
+};
+
+}  // namespace
+
+// The decoded bytes on their way out: the codec's cut at the end, the text's
+// end at its first zero byte, then the frame cut by position.
+class LinkDecoder::Output {
+ public:
+  explicit Output(const LinkFormat& format) { Reset(format); }
+
+  void Reset(const LinkFormat& format) {
+    beforeCut_.Reset(4);
+    skip_ = format.frameBefore.size();
+    frameAfter_.Reset(format.frameAfter.size());
+    textEnded_ = false;
+  }
+
+  bool Push(std::string_view bytes, const WritePiece& write) {
+    return beforeCut_.Push(bytes, [&](std::string_view b) { return ToText(b, write); });
+  }
+
+  bool Finish(std::size_t cut, const WritePiece& write) {
+    const std::string_view held = beforeCut_.Held();
+    return ToText(held.substr(0, held.size() - std::min(cut, held.size())), write);
+  }
+
+ private:
+  bool ToText(std::string_view bytes, const WritePiece& write) {
+    if (textEnded_) return true;
+    const std::size_t zero = bytes.find('\0');
+    textEnded_ = zero != std::string_view::npos;
+    bytes = bytes.substr(0, zero);
+    const std::size_t skipped = std::min(skip_, bytes.size());
+    skip_ -= skipped;
+    return frameAfter_.Push(bytes.substr(skipped), write);
+  }
+
+  HoldBack beforeCut_;  // the codec cuts at most 4 bytes from the end
+  std::size_t skip_ = 0;
+  HoldBack frameAfter_;
+  bool textEnded_ = false;
+};
+
+LinkDecoder::LinkDecoder(const LinkFormat& format) : output_(std::make_unique<Output>(format)) {}
+
+LinkDecoder::~LinkDecoder() = default;
+
+void LinkDecoder::Reset(const LinkFormat& format) {
+  ended_ = false;
+  trailing_.clear();
+  cleaner_ = {};
+  decoder_ = {};
+  output_->Reset(format);
+}
+
+bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
+  do {
+    const std::string_view piece = part.substr(0, kLinkPiece);
+    part.remove_prefix(piece.size());
+    const std::size_t room = Base64Cleaner::CleanedCapacity(piece.size());
+    if (cleaned_.size() < room) {
+      cleaned_.resize(room);
+      bytes_.resize(Base64Decoder::DecodedCapacity(room));
+    }
+    const std::size_t cleaned = cleaner_.Clean(piece, cleaned_.data());
+    const std::size_t n = decoder_.Feed(std::string_view(cleaned_.data(), cleaned), bytes_.data());
+    if (!output_->Push(std::string_view(reinterpret_cast<const char*>(bytes_.data()), n), write)) return false;
+  } while (!part.empty());
+  return true;
+}
+
+// The Base64 part of a link ends
+// - at its first "&": links published on web pages often carry a parameter
+//   there ("...=&1926");
+// - at its first "=": the padding, after which a page may run the link into
+//   the next word ("...aXNvWlo=Windows") or a Markdown target adds a "/";
+//   unpadded text decodes exactly as padded text;
+// - before whatever follows its last Base64 alphabet character: the full
+//   stop, bracket, tab or line break after a link in running text.
+// What lies between its alphabet characters stays: spaces and CR LF pairs
+// are cleaned away, and damaged text is decoded by the group rule.
+bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
+  if (ended_) return true;
+  const std::size_t end = FindAmpersandOrEquals(afterScheme);
+  if (end != std::string_view::npos) {
+    ended_ = true;
+    afterScheme = afterScheme.substr(0, end);
+  }
+  const auto last = std::find_if(afterScheme.rbegin(), afterScheme.rend(), IsBase64Character);
+  if (last == afterScheme.rend()) {  // no alphabet character yet: it may all be trailing text
+    trailing_.append(afterScheme);
+    return true;
+  }
+  const std::size_t through = static_cast<std::size_t>(afterScheme.rend() - last);
+  const bool ok = (trailing_.empty() || Decode(trailing_, write)) && Decode(afterScheme.substr(0, through), write);
+  trailing_.assign(afterScheme.substr(through));
+  return ok;
+}
+
+bool LinkDecoder::Finish(const WritePiece& write) {
+  ended_ = true;
+  trailing_.clear();  // what followed the last alphabet character
+  char cleaned[Base64Cleaner::CleanedCapacity(0)];
+  unsigned char bytes[Base64Decoder::DecodedCapacity(Base64Cleaner::CleanedCapacity(0)) + 3];
+  const std::size_t n = cleaner_.Finish(cleaned);
+  std::size_t written = decoder_.Feed(std::string_view(cleaned, n), bytes);
+  written += decoder_.Finish(bytes + written);
+  return output_->Push(std::string_view(reinterpret_cast<const char*>(bytes), written), write) &&
+         output_->Finish(decoder_.Cut(), write);
+}
+
+std::optional<Text> DecodeLink(const LinkFormat& format, std::string_view link, const BetweenPieces& between) {
+  if (!HasScheme(format, link)) return std::nullopt;
+  link.remove_prefix(format.scheme.size());
+  LinkDecoder decoder(format);
+  return ConvertInPieces(decoder, link, between, link.size() / 4 * 3);
+}
+
+// --- Streams ----------------------------------------------------------------
+
+namespace {
+
+// The input as a text: it ends at its first zero byte.
+class TextReader {
+ public:
+  explicit TextReader(const ReadPiece& read) : read_(read) {}
+
+  // Fills the buffer, or reads to the end of the text.
+  std::size_t Fill(char* buffer, std::size_t capacity) {
+    std::size_t n = 0;
+    while (n < capacity && !ended_) {
+      const std::size_t got = read_(buffer + n, capacity - n);
+      if (got == SIZE_MAX) {
+        failed_ = ended_ = true;
+        break;
+      }
+      const std::string_view piece(buffer + n, got);
+      const std::size_t zero = piece.find('\0');
+      ended_ = got == 0 || zero != std::string_view::npos;
+      n += zero != std::string_view::npos ? zero : got;
+    }
+    return n;
+  }
+  bool Ended() const { return ended_; }
+  bool Failed() const { return failed_; }
+
+ private:
+  const ReadPiece& read_;
+  bool ended_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+StreamOutcome StreamPlainToLink(const LinkFormat& format, const ReadPiece& read, const WritePiece& write) {
+  TextReader reader(read);
+  const auto piece = std::make_unique_for_overwrite<char[]>(kLinkPiece);
+  // The first piece holds every prefix's bytes, or the whole text.
+  std::size_t n = reader.Fill(piece.get(), kLinkPiece);
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  if (!CheckPlainAddress(std::string_view(piece.get(), n))) return StreamOutcome::WrongForm;
+  LinkEncoder encoder(format);
+  for (;;) {
+    if (!encoder.Feed(std::string_view(piece.get(), n), write)) return StreamOutcome::WriteFailed;
+    if (reader.Ended()) break;
+    n = reader.Fill(piece.get(), kLinkPiece);
+  }
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  return encoder.Finish(write) ? StreamOutcome::Converted : StreamOutcome::WriteFailed;
+}
+
+StreamOutcome StreamLinkToPlain(std::span<const LinkFormat* const> formats, const ReadPiece& read,
+                                const WritePiece& write) {
+  TextReader reader(read);
+  const auto piece = std::make_unique_for_overwrite<char[]>(kLinkPiece);
+  // The first piece holds every scheme's bytes, or the whole text.
+  const std::size_t first = reader.Fill(piece.get(), kLinkPiece);
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  const std::string_view text(piece.get(), first);
+  const auto format = std::find_if(formats.begin(), formats.end(),
+                                   [&](const LinkFormat* f) { return HasScheme(*f, text); });
+  if (format == formats.end()) return StreamOutcome::WrongForm;
+  LinkDecoder decoder(**format);
+  std::string_view next = text.substr((*format)->scheme.size());
+  for (;;) {
+    if (!decoder.Feed(next, write)) return StreamOutcome::WriteFailed;
+    if (reader.Ended() || decoder.Ended()) break;
+    next = std::string_view(piece.get(), reader.Fill(piece.get(), kLinkPiece));
+  }
+  if (reader.Failed()) return StreamOutcome::ReadFailed;
+  return decoder.Finish(write) ? StreamOutcome::Converted : StreamOutcome::WriteFailed;
 }
 
 }  // namespace zelvorn

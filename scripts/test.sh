@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the native tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzzing run of
-# the decoder, and the Windows tests under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the package tests, bounded
+# fuzzing runs of the decoder and of the link finder, and the Windows tests
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -11,13 +12,17 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j2
 ctest --preset native
 
-echo "== fuzzing the decoder (${ZELVORN_FUZZ_SECONDS:=60} s)"
+echo "== fuzzing the decoder and the link finder (${ZELVORN_FUZZ_SECONDS:=60} s each)"
 cmake -S . -B build/fuzz -DZELVORN_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/fuzz --target decode_fuzz -j2
-mkdir -p build/fuzz/corpus
-build/fuzz/fuzz/decode_fuzz -max_total_time="$ZELVORN_FUZZ_SECONDS" -print_final_stats=0 \
-  build/fuzz/corpus fuzz/corpus 2>&1 | tail -n 2
+cmake --build build/fuzz --target decode_fuzz extract_fuzz -j2
+for target in decode extract; do
+  seeds=fuzz/corpus
+  [[ $target == extract ]] && seeds=fuzz/extract_corpus
+  mkdir -p "build/fuzz/corpus-$target"
+  "build/fuzz/fuzz/${target}_fuzz" -max_total_time="$ZELVORN_FUZZ_SECONDS" -print_final_stats=0 \
+    "build/fuzz/corpus-$target" "$seeds" 2>&1 | tail -n 2
+done
 
 echo "== Windows tests under Wine (Xvfb)"
 cmake --preset windows-test >/dev/null

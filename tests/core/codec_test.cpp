@@ -123,78 +123,43 @@ TEST(CleanBase64Text, EqualsRemoveAllSpacesThenReplaceAll) {
   }
 }
 
-// A host that counts pumps, records progress and, on one chosen pump, runs
-// another codec call to its end, as a click during a long conversion would.
-struct RecordingHost {
-  int pumps = 0;
-  std::vector<int> percents;
-  bool labelExists = true;
-  int nestAtPump = -1;
-  Text nestedResult;
+// A long text goes through the codec in pieces: whole lines when encoding,
+// any cut of the cleaned text when decoding. Every split must give the
+// bytes of the whole.
+TEST(Base64, PiecesJoinIntoTheWhole) {
+  std::mt19937 random(57);
+  for (int round = 0; round < 300; ++round) {
+    std::string data(random() % 2000, '\0');
+    for (char& c : data) c = static_cast<char>(random());
+    const Text whole = Base64Encode(data);
 
-  void PumpPendingMessages() {
-    if (++pumps == nestAtPump) {
-      NoWindow inner;
-      Text other = "YWJjZGVm";
-      nestedResult = BytesToText(Base64Decode(other, {}, inner));
+    const std::size_t lines = 1 + random() % 5;
+    std::string joined(Base64EncodedLength(data.size()), '\0');
+    std::size_t written = 0;
+    for (std::size_t at = 0; at < data.size() || at == 0; at += lines * kBase64LineBytes) {
+      written += Base64EncodeTo(std::string_view(data).substr(at, lines * kBase64LineBytes), joined.data() + written);
+      if (data.empty()) break;
     }
+    ASSERT_EQ(joined.substr(0, written), whole);
+
+    // Damage the text, then decode it cut at random places.
+    Text text = whole;
+    for (int d = random() % 4; d > 0; --d) text.insert(random() % (text.size() + 1), 1, "=\t*\n"[random() % 4]);
+    Text cleaned = text;
+    const Bytes expected = Base64Decode(cleaned);
+    Base64Decoder decoder;
+    std::vector<unsigned char> out(Base64Decoder::DecodedCapacity(cleaned.size()) + 3);
+    std::size_t n = 0;
+    for (std::size_t at = 0; at < cleaned.size();) {
+      const std::size_t size = std::min<std::size_t>(1 + random() % 9, cleaned.size() - at);
+      n += decoder.Feed(std::string_view(cleaned).substr(at, size), out.data() + n);
+      at += size;
+    }
+    n += decoder.Finish(out.data() + n);
+    n -= std::min(decoder.Cut(), n);
+    ASSERT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)), expected)
+        << testing::PrintToString(text);
   }
-  bool LabelExists(ProgressLabel) { return labelExists; }
-  void RaiseFeedback(ProgressLabel, std::int32_t percent, std::int32_t zero) {
-    EXPECT_EQ(zero, 0);
-    percents.push_back(percent);
-  }
-};
-
-TEST(Base64Host, PumpsFiveTimesPerGroupEncodingAndOncePerGroupDecoding) {
-  RecordingHost host;
-  const Text encoded = Base64Encode(Data(100 * 3), {}, host);
-  EXPECT_EQ(host.pumps, 5 * 100);
-  EXPECT_TRUE(host.percents.empty()) << "(0, 0) refers to no label";
-
-  RecordingHost decoding;
-  Text link = encoded;
-  Base64Decode(link, {}, decoding);
-  EXPECT_EQ(decoding.pumps, 100);
-
-  RecordingHost empty;
-  Text nothing;
-  Base64Encode("", {1, 2}, empty);
-  Base64Decode(nothing, {1, 2}, empty);
-  EXPECT_EQ(empty.pumps, 0);
-  EXPECT_TRUE(empty.percents.empty());
-}
-
-TEST(Base64Host, ReportsPercentInDoublePrecision) {
-  RecordingHost host;
-  Base64Encode("abcdefgh", {1, 7}, host);
-  EXPECT_EQ(host.percents, (std::vector<int>{33, 66, 100}));
-
-  RecordingHost many;
-  Text link = Base64Encode(Data(300));
-  Base64Decode(link, {1, 7}, many);
-  ASSERT_EQ(many.percents.size(), 100u);
-  EXPECT_EQ(many.percents[28], 28);  // 29 / 100 * 100 is 28.999...
-  EXPECT_EQ(many.percents.back(), 100);
-
-  RecordingHost gone;
-  gone.labelExists = false;
-  Base64Encode("abc", {1, 7}, gone);
-  EXPECT_TRUE(gone.percents.empty());
-}
-
-TEST(Base64Host, NestedCallDuringAPumpLeavesTheOuterCallIntact) {
-  const std::string data = Data(57 * 3 + 1);
-  RecordingHost host;
-  host.nestAtPump = 7;
-  EXPECT_EQ(Base64Encode(data, {}, host), Base64Encode(data));
-  EXPECT_EQ(host.nestedResult, "abcdef");
-
-  RecordingHost decoding;
-  decoding.nestAtPump = 2;
-  Text link = Base64Encode(data);
-  EXPECT_EQ(Base64Decode(link, {}, decoding), data);
-  EXPECT_EQ(decoding.nestedResult, "abcdef");
 }
 
 }  // namespace

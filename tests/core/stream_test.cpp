@@ -1,11 +1,14 @@
-// The command line converts long texts piece by piece; every piece boundary
-// (a lead byte, a CR before its LF, a group of four, the frame, the final
-// cut) must give the bytes of the whole-text conversion.
+// Links are converted piece by piece; every piece boundary (a lead byte, a CR
+// before its LF, a group of four, the frame, the final cut) must give the
+// bytes that the codec and the text operations give on the whole text.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <random>
 
-#include "links/LinkStream.h"
+#include "links/Links.h"
+#include "tests/core/LinkModel.h"
 
 namespace zelvorn {
 namespace {
@@ -37,7 +40,7 @@ Streamed Stream(const std::string& input, std::mt19937& random, Convert convert)
   return streamed;
 }
 
-const LinkFormat* const kFormats[] = {&kThunderLink, &kFlashGetLink, &kQqdlLink};
+const auto& kFormats = kLinkFormats;
 
 std::string RandomBytes(std::mt19937& random, std::size_t n, const std::string& from) {
   std::string s(n, '\0');
@@ -47,7 +50,6 @@ std::string RandomBytes(std::mt19937& random, std::size_t n, const std::string& 
 
 TEST(LinkStream, EncodesLikeTheWholeText) {
   std::mt19937 random(76);
-  NoWindow host;
   const std::size_t sizes[] = {0, 1, 5, 56, 57, 58, 233471, 233472, 233473, 233482, 700001};
   for (const std::size_t size : sizes) {
     const std::string address = "http://" + RandomBytes(random, size, "");
@@ -56,7 +58,8 @@ TEST(LinkStream, EncodesLikeTheWholeText) {
         return StreamPlainToLink(*format, read, write);
       });
       ASSERT_EQ(s.outcome, StreamOutcome::Converted);
-      ASSERT_EQ(s.out, EncodeLink(*format, BytesToText(address), host)) << size;
+      ASSERT_EQ(s.out, model::Link(*format, BytesToText(address))) << size;
+      ASSERT_EQ(EncodeLink(*format, BytesToText(address)), s.out) << size;
     }
   }
   const Streamed wrong = Stream("HTTP://a", random, [](auto& read, auto& write) {
@@ -70,12 +73,11 @@ TEST(LinkStream, EncodesLikeTheWholeText) {
 // them: spaces, line breaks, full-width spaces, lone lead bytes, pads, "&".
 TEST(LinkStream, DecodesDamagedLinksLikeTheWholeText) {
   std::mt19937 random(1926);
-  NoWindow host;
   const std::string noise[] = {" ", "\r", "\n", "\r\n", "\xA1\xA1", "\xB0", "=", "&", "\0"s, "\t"};
   for (int round = 0; round < 200; ++round) {
     const LinkFormat& format = *kFormats[random() % 3];
     const std::size_t size = round % 20 == 0 ? 300000 + random() % 200000 : random() % 3000;
-    std::string link = EncodeLink(format, "http://" + RandomBytes(random, size, ""), host);
+    std::string link = EncodeLink(format, "http://" + RandomBytes(random, size, ""));
     const int damages = random() % 6;
     for (int d = 0; d < damages; ++d) {
       std::string bit = noise[random() % std::size(noise)];
@@ -88,7 +90,8 @@ TEST(LinkStream, DecodesDamagedLinksLikeTheWholeText) {
       return StreamLinkToPlain(kFormats, read, write);
     });
     ASSERT_EQ(s.outcome, StreamOutcome::Converted);
-    ASSERT_EQ(s.out, DecodeLink(format, BytesToText(link), host).value()) << round;
+    ASSERT_EQ(s.out, model::Address(format, BytesToText(link))) << round;
+    ASSERT_EQ(DecodeLink(format, BytesToText(link)), s.out) << round;
   }
 }
 
@@ -105,6 +108,28 @@ TEST(LinkStream, DecodingPicksTheFirstMatchingSchemeOrRefuses) {
   EXPECT_EQ(decode("flashget://W0ZM").outcome, StreamOutcome::WrongForm);
   EXPECT_EQ(decode("qqdl:\0//YQ=="s).outcome, StreamOutcome::WrongForm);  // the text ends at the zero
   EXPECT_EQ(decode("").outcome, StreamOutcome::WrongForm);
+}
+
+// A read that fails is no end of the text: the conversion says so.
+TEST(LinkStream, AFailedReadIsReported) {
+  for (const std::size_t failAt : {0, 1}) {
+    std::size_t calls = 0;
+    const ReadPiece read = [&](char* buffer, std::size_t) -> std::size_t {
+      if (calls++ == failAt) return SIZE_MAX;
+      std::memcpy(buffer, "http://a/", 9);
+      return 9;
+    };
+    const WritePiece write = [](std::string_view) { return true; };
+    EXPECT_EQ(StreamPlainToLink(kQqdlLink, read, write), StreamOutcome::ReadFailed) << failAt;
+    calls = 0;
+    EXPECT_EQ(StreamLinkToPlain(kFormats, [&](char* buffer, std::size_t) -> std::size_t {
+                if (calls++ == failAt) return SIZE_MAX;
+                std::memcpy(buffer, "qqdl://YWJj", 11);
+                return 11;
+              }, write),
+              StreamOutcome::ReadFailed)
+        << failAt;
+  }
 }
 
 }  // namespace
