@@ -4,9 +4,9 @@
 Writes, next to this script:
   zelvorn.ico        the program icon: a grey round button with an orange
                      down arrow, 64, 48, 32 and 16 pixels, 32-bpp DIBs with alpha
-  logo_thunder.ico   16 x 16 logos of the three download buttons (32-bpp DIB):
-  logo_flashget.ico    a lightning bolt, a comet, a swirl
-  logo_qqdl.ico
+  logo_thunder.ico   16 x 16 logos of the three download buttons, and 20, 24
+  logo_flashget.ico  and 32 pixels for screens of higher DPI (32-bpp DIBs):
+  logo_qqdl.ico      a lightning bolt, a comet, a swirl
   banner.gif         the 455 x 80 banner for our web hosting, two frames of one
                      second each, looping for ever
   click.wav          the button click: 40 ms, 16-bit mono PCM at 22050 Hz
@@ -380,11 +380,15 @@ def click_wav(rate=22050, ms=40):
             + fmt + b"data" + struct.pack("<I", len(pcm)) + pcm)
 
 
+LOGO_SIZES = (16, 20, 24, 32)
+
+
 def main():
     save("zelvorn.ico", ico([program_icon(s) for s in (64, 48, 32, 16)]))
-    save("logo_thunder.ico", ico([render(16, thunder_logo)]))
-    save("logo_flashget.ico", ico([render(16, flashget_logo)]))
-    save("logo_qqdl.ico", ico([render(16, qqdl_logo)]))
+    # 16 pixels at 96 DPI, and the sizes the window draws them at on screens
+    # of 120, 144 and 192 DPI, so that no screen shows them blurred.
+    for name, logo in (("thunder", thunder_logo), ("flashget", flashget_logo), ("qqdl", qqdl_logo)):
+        save("logo_%s.ico" % name, ico([render(s, logo) for s in LOGO_SIZES]))
     save("banner.gif", gif([frame_servers(), frame_price()], 100))
     save("click.wav", click_wav())
 

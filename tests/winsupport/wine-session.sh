@@ -6,6 +6,8 @@
 #   wine-session.sh BUILD_DIR PROGRAM [ARGS...]
 #
 # - WINEPREFIX defaults to BUILD_DIR/wineprefix (made on first use, ~10 s).
+#   With ZELVORN_TEST_DPI=N it is BUILD_DIR/wineprefix-dpiN instead, a
+#   prefix whose screen has N DPI (LogPixels).
 # - WINEDEBUG=-all and WINEDLLOVERRIDES="mscoree,mshtml=" (no install
 #   prompts) unless already set; LC_ALL=zh_CN.UTF-8 (code page 936) always,
 #   or ZELVORN_TEST_LOCALE.
@@ -24,7 +26,12 @@ shift
 state=$build/wine-session
 mkdir -p "$state"
 
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+dpi=${ZELVORN_TEST_DPI:-}
+if [[ -n $dpi ]]; then
+  export WINEPREFIX=$build/wineprefix-dpi$dpi
+else
+  export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export LC_ALL=${ZELVORN_TEST_LOCALE:-zh_CN.UTF-8}
@@ -86,6 +93,16 @@ if [[ -z $server ]]; then
   else
     wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
+fi
+# Wine reads the screen's DPI when its server starts: set it, then start again.
+if [[ -n $dpi && ! -f $WINEPREFIX/.logpixels-$dpi ]]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p60 </dev/null >/dev/null 2>&1
+  echo "$(server_pid) $DISPLAY" >"$state/server"
+  wineboot </dev/null >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.logpixels-$dpi"
 fi
 # Without a window manager, Wine waits 2 s for one to acknowledge every
 # top-level window it hides (a closed message box, the closed main window)
