@@ -7,23 +7,12 @@
 #include <memory>
 #include <thread>
 
-#include "app/Lifecycle.h"
-#include "app/UpdateCheck.h"
-#include "app/WebLinks.h"
+#include "app/Http.h"
 
 namespace zelvorn {
 namespace {
 
-// The window stays hidden until the check has ended, so no server may hold
-// the start long: the connection must be made within 2 s, the answer must
-// begin within 3 s and be complete within 4 s of the exchange's start.
-constexpr DWORD kConnectTimeoutMs = 2000;
-constexpr DWORD kSendTimeoutMs = 2000;
-constexpr DWORD kFirstAnswerTimeoutMs = 3000;
-constexpr ULONGLONG kExchangeBudgetMs = 4000;
-// WinINet bounds neither the name lookup nor, under Wine, the connection
-// (Wine ignores the connect time-out): past this, the check stops waiting.
-constexpr std::chrono::milliseconds kLongestWait{4500};
+constexpr DWORD Ms(std::chrono::milliseconds limit) { return static_cast<DWORD>(limit.count()); }
 
 class Handle {
  public:
@@ -77,10 +66,10 @@ std::optional<Bytes> Exchange(const Text& address) {
                                         nullptr, accept, flags, 0));
   if (!request) return std::nullopt;
   // Time-outs go on the request handle: Wine ignores them on the session.
-  SetTimeout(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
-  SetTimeout(request.get(), INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs);
-  SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, kFirstAnswerTimeoutMs);
-  const ULONGLONG deadline = GetTickCount64() + kExchangeBudgetMs;
+  SetTimeout(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, Ms(HttpLimits::kConnect));
+  SetTimeout(request.get(), INTERNET_OPTION_SEND_TIMEOUT, Ms(HttpLimits::kSend));
+  SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, Ms(HttpLimits::kFirstAnswer));
+  const ULONGLONG deadline = GetTickCount64() + Ms(HttpLimits::kExchange);
   const auto waitLeft = [&] {
     const ULONGLONG now = GetTickCount64();
     return now < deadline ? static_cast<DWORD>(deadline - now) : DWORD{0};
@@ -128,13 +117,8 @@ std::optional<Bytes> HttpGetBytes(const Text& address) {
   auto promise = std::make_shared<std::promise<std::optional<Bytes>>>();
   std::future<std::optional<Bytes>> result = promise->get_future();
   std::thread([promise, address] { promise->set_value(Exchange(address)); }).detach();
-  if (result.wait_for(kLongestWait) != std::future_status::ready) return std::nullopt;
+  if (result.wait_for(HttpLimits::kLongestWait) != std::future_status::ready) return std::nullopt;
   return result.get();
-}
-
-void CheckForUpdate(Window& window) {
-  const UpdatePlatform platform{HttpGetBytes, OpenWithExplorer, [](int code) { EndProgram(code); }};
-  CheckForUpdate(window, platform);
 }
 
 }  // namespace zelvorn

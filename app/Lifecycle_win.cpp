@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/Lifecycle.h"
+#include "app/UpdateCheck.h"
 
 namespace zelvorn {
 

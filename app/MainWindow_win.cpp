@@ -5,12 +5,17 @@
 #include <mmsystem.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "Version.h"
 #include "app/ControlWindow_win.h"
+#include "app/Controls.h"
 #include "app/Lifecycle.h"
 #include "app/ThemedLook.h"
 #include "app/UpdateCheck.h"
@@ -23,54 +28,103 @@ namespace zelvorn {
 namespace {
 
 enum class Kind { Picture, Group, Edit, Button, ImageButton, Label };
+enum class Font { Gui, BoldSong };
 
-enum : int { kNoPicture = 0 };
-
-struct ControlSpec {
-  Control id;
-  Kind kind;
-  Control container;  // the window itself when equal to id
+// A control's place in pixels from the top-left corner of its container's
+// client area, and its size.
+struct Place {
   int left, top, width, height;
-  const char* text;
+};
+
+// One row of the control table.
+struct ControlEntry {
+  Control control;
+  const char* designName;  // its name in the window designer
+  Kind kind;
+  std::optional<Control> inside = std::nullopt;  // the group box that holds it; none: the window
+  Place place;
+  const char* text = "";
   const char* tooltip = nullptr;
-  int logo = kNoPicture;     // 16 x 16 icon of an image button
-  WebPage page = WebPage::MakerSite;
-  void (*operation)(Window&) = nullptr;
+  int logo = 0;             // resource number of an image button's 16 x 16 picture; 0: none
+  bool clickSound = false;  // played when the pointer enters it and when it is clicked
+  std::optional<WebPage> page = std::nullopt;  // opened by a click (by a press, on the banner)
+  void (*operation)(Window&) = nullptr;  // run by a click
+  Font font = Font::Gui;
+  bool centredCaption = false;  // a group box's caption
 };
 
 using enum Control;
 
-// The layout, top to bottom; places inside a group box are from its corner.
-const ControlSpec kControls[kControlCount] = {
-    {Banner, Kind::Picture, Banner, -3, 0, 460, 80, ""},
-    {SourceGroup, Kind::Group, SourceGroup, 8, 88, 264, 100, "转换前地址"},
-    {SourceBox, Kind::Edit, SourceGroup, 7, 17, 200, 72, ""},
-    {PasteButton, Kind::Button, SourceGroup, 220, 18, 32, 72, "粘\r\n贴", nullptr, kNoPicture, {}, PasteSource},
-    {ResultGroup, Kind::Group, ResultGroup, 8, 200, 264, 100, "转换后地址"},
-    {ResultBox, Kind::Edit, ResultGroup, 7, 16, 200, 72, ""},
-    {CopyButton, Kind::Button, ResultGroup, 220, 18, 32, 72, "复\r\n制", nullptr, kNoPicture, {}, CopyResult},
-    {ConversionGroup, Kind::Group, ConversionGroup, 280, 88, 168, 216, "地址转换"},
-    {ToThunderButton, Kind::Button, ConversionGroup, 8, 16, 152, 24, "普通地址 -> 迅雷地址", nullptr, kNoPicture, {}, PlainToThunder},
-    {FromThunderButton, Kind::Button, ConversionGroup, 8, 49, 152, 24, "迅雷地址 -> 普通地址", nullptr, kNoPicture, {}, ThunderToPlain},
-    {ToFlashGetButton, Kind::Button, ConversionGroup, 8, 82, 152, 24, "普通地址 -> 快车地址", nullptr, kNoPicture, {}, PlainToFlashGet},
-    {FromFlashGetButton, Kind::Button, ConversionGroup, 8, 115, 152, 24, "快车地址 -> 普通地址", nullptr, kNoPicture, {}, FlashGetToPlain},
-    {ToQqdlButton, Kind::Button, ConversionGroup, 8, 148, 152, 24, "普通地址 -> 旋风地址", nullptr, kNoPicture, {}, PlainToQqdl},
-    {FromQqdlButton, Kind::Button, ConversionGroup, 8, 183, 152, 24, "旋风地址 -> 普通地址", nullptr, kNoPicture, {}, QqdlToPlain},
-    {ThunderDownloadButton, Kind::ImageButton, ThunderDownloadButton, 8, 310, 80, 24, "迅雷下载", "下载迅雷最新版本", IDI_LOGO_THUNDER, WebPage::Thunder},
-    {FlashGetDownloadButton, Kind::ImageButton, FlashGetDownloadButton, 102, 310, 80, 24, "快车下载", "下载快车最新版本", IDI_LOGO_FLASHGET, WebPage::FlashGet},
-    {QqdlDownloadButton, Kind::ImageButton, QqdlDownloadButton, 190, 310, 80, 24, "旋风下载", "下载旋风最新版本", IDI_LOGO_QQDL, WebPage::Qqdl},
-    {VersionGroup, Kind::Group, VersionGroup, 280, 304, 168, 34, ""},
-    {VersionCaption, Kind::Label, VersionGroup, 8, 13, 64, 16, "最新版本："},
-    {VersionLabel, Kind::Label, VersionGroup, 70, 13, 90, 16, "检测中"},
-    {ForumBar, Kind::ImageButton, ForumBar, 2, 342, 450, 24, "Copyright © Zelvorn Studio 版权所有",
-     "Zelvorn 作者：Pendrake", kNoPicture, WebPage::MakerForum},
+// The layout, top to bottom.
+constexpr ControlEntry kControls[kControlCount] = {
+    {.control = Banner, .designName = "图片框1", .kind = Kind::Picture, .place = {-3, 0, 460, 80},
+     .page = WebPage::MakerSite},
+    {.control = SourceGroup, .designName = "分组框1", .kind = Kind::Group, .place = {8, 88, 264, 100},
+     .text = "转换前地址"},
+    {.control = SourceBox, .designName = "编辑框1", .kind = Kind::Edit, .inside = SourceGroup,
+     .place = {7, 17, 200, 72}},
+    {.control = PasteButton, .designName = "按钮1", .kind = Kind::Button, .inside = SourceGroup,
+     .place = {220, 18, 32, 72}, .text = "粘\r\n贴", .operation = PasteSource, .font = Font::BoldSong},
+    {.control = ResultGroup, .designName = "分组框2", .kind = Kind::Group, .place = {8, 200, 264, 100},
+     .text = "转换后地址"},
+    {.control = ResultBox, .designName = "编辑框2", .kind = Kind::Edit, .inside = ResultGroup,
+     .place = {7, 16, 200, 72}},
+    {.control = CopyButton, .designName = "按钮2", .kind = Kind::Button, .inside = ResultGroup,
+     .place = {220, 18, 32, 72}, .text = "复\r\n制", .operation = CopyResult, .font = Font::BoldSong},
+    {.control = ConversionGroup, .designName = "分组框3", .kind = Kind::Group, .place = {280, 88, 168, 216},
+     .text = "地址转换", .centredCaption = true},
+    {.control = ToThunderButton, .designName = "按钮3", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 16, 152, 24}, .text = "普通地址 -> 迅雷地址", .operation = PlainToThunder},
+    {.control = FromThunderButton, .designName = "按钮4", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 49, 152, 24}, .text = "迅雷地址 -> 普通地址", .operation = ThunderToPlain},
+    {.control = ToFlashGetButton, .designName = "按钮5", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 82, 152, 24}, .text = "普通地址 -> 快车地址", .operation = PlainToFlashGet},
+    {.control = FromFlashGetButton, .designName = "按钮6", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 115, 152, 24}, .text = "快车地址 -> 普通地址", .operation = FlashGetToPlain},
+    {.control = ToQqdlButton, .designName = "按钮7", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 148, 152, 24}, .text = "普通地址 -> 旋风地址", .operation = PlainToQqdl},
+    {.control = FromQqdlButton, .designName = "按钮8", .kind = Kind::Button, .inside = ConversionGroup,
+     .place = {8, 183, 152, 24}, .text = "旋风地址 -> 普通地址", .operation = QqdlToPlain},
+    {.control = ThunderDownloadButton, .designName = "超级按钮", .kind = Kind::ImageButton,
+     .place = {8, 310, 80, 24}, .text = "迅雷下载", .tooltip = "下载迅雷最新版本", .logo = IDI_LOGO_THUNDER,
+     .clickSound = true, .page = WebPage::Thunder},
+    {.control = FlashGetDownloadButton, .designName = "超级按钮1", .kind = Kind::ImageButton,
+     .place = {102, 310, 80, 24}, .text = "快车下载", .tooltip = "下载快车最新版本", .logo = IDI_LOGO_FLASHGET,
+     .clickSound = true, .page = WebPage::FlashGet},
+    {.control = QqdlDownloadButton, .designName = "超级按钮2", .kind = Kind::ImageButton,
+     .place = {190, 310, 80, 24}, .text = "旋风下载", .tooltip = "下载旋风最新版本", .logo = IDI_LOGO_QQDL,
+     .clickSound = true, .page = WebPage::Qqdl},
+    {.control = VersionGroup, .designName = "分组框4", .kind = Kind::Group, .place = {280, 304, 168, 34}},
+    {.control = VersionCaption, .designName = "标签2", .kind = Kind::Label, .inside = VersionGroup,
+     .place = {8, 13, 64, 16}, .text = "最新版本："},
+    {.control = VersionLabel, .designName = "标签1", .kind = Kind::Label, .inside = VersionGroup,
+     .place = {70, 13, 90, 16}, .text = "检测中"},
+    {.control = ForumBar, .designName = "超级按钮3", .kind = Kind::ImageButton, .place = {2, 342, 450, 24},
+     .text = "Copyright © Zelvorn Studio 版权所有", .tooltip = "Zelvorn 作者：Pendrake",
+     .page = WebPage::MakerForum},
 };
 
-constexpr int kControlIdBase = 1000;
+constexpr bool TableFollowsControlOrder() {
+  for (int i = 0; i < kControlCount; ++i)
+    if (static_cast<int>(kControls[i].control) != i) return false;
+  return true;
+}
+static_assert(TableFollowsControlOrder(), "kControls is indexed by Control");
+
+const ControlEntry& EntryOf(Control control) { return kControls[static_cast<int>(control)]; }
+
+const ControlEntry* EntryOfId(UINT_PTR id) {
+  const std::optional<Control> control = ControlOfId(static_cast<int>(LOWORD(id)));
+  return control ? &EntryOf(*control) : nullptr;
+}
+
+constexpr int kWindowWidth = 460, kWindowHeight = 401;
 
 HWND g_main = nullptr;
 std::array<HWND, kControlCount> g_controls{};
 ControlWindow g_window;
+
+HWND HandleOf(Control control) { return g_controls[static_cast<int>(control)]; }
 
 void PlayClick() {
   PlaySoundW(MAKEINTRESOURCEW(IDR_CLICK), GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
@@ -94,13 +148,14 @@ LRESULT CALLBACK GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
 
 // Image buttons: flat at rest, a raised frame while the pointer is over
 // them, a sunken one while pressed.
-LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR logo) {
+LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  const auto& entry = *reinterpret_cast<const ControlEntry*>(data);
   if (msg == WM_MOUSEMOVE && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == 0) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 1);
     TRACKMOUSEEVENT track{};
     track.cbSize = sizeof track, track.dwFlags = TME_LEAVE, track.hwndTrack = hwnd;
     TrackMouseEvent(&track);
-    if (logo != kNoPicture) PlayClick();
+    if (entry.clickSound) PlayClick();
     InvalidateRect(hwnd, nullptr, TRUE);
   } else if (msg == WM_MOUSELEAVE) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -109,13 +164,13 @@ LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& entry) {
+void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlEntry& entry) {
   RECT r = item.rcItem;
   FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
   if (item.itemState & ODS_SELECTED) DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
   else if (GetWindowLongPtrW(item.hwndItem, GWLP_USERDATA) != 0) DrawEdge(item.hDC, &r, BDR_RAISEDINNER, BF_RECT);
   RECT text = r;
-  if (entry.logo != kNoPicture) {
+  if (entry.logo != 0) {
     const auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(entry.logo),
                                                     IMAGE_ICON, 16, 16, LR_SHARED));
     DrawIconEx(item.hDC, r.left + 5, r.top + (r.bottom - r.top - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
@@ -125,7 +180,7 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, const ControlSpec& entry) {
   SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
   const std::wstring caption = WideFromUtf8(entry.text);
   DrawTextW(item.hDC, caption.c_str(), -1, &text,
-            DT_SINGLELINE | DT_VCENTER | (entry.logo != kNoPicture ? DT_LEFT : DT_CENTER) | DT_NOPREFIX);
+            DT_SINGLELINE | DT_VCENTER | (entry.logo != 0 ? DT_LEFT : DT_CENTER) | DT_NOPREFIX);
 }
 
 // Labels draw their caption on one line, vertically centred, ampersands as
@@ -145,52 +200,77 @@ void DrawLabel(const DRAWITEMSTRUCT& item, COLORREF colour) {
 
 // The banner: an animated GIF drawn centred at its natural size, each frame
 // for its own delay, without end.
-struct Banner {
+struct BannerPicture {
   std::unique_ptr<Gdiplus::Image> image;
   UINT frames = 1;
   UINT frame = 0;
   std::unique_ptr<BYTE[]> delays;  // PropertyItem with one LONG per frame, in 1/100 s
 };
-Banner g_banner;
+BannerPicture g_banner;
 
-void LoadBanner() {
+// The picture from the program's resources; none when any step fails.
+std::unique_ptr<Gdiplus::Image> LoadBannerImage() {
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_BANNER), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-  if (!found) return;
+  if (!found) return nullptr;
   const DWORD size = SizeofResource(module, found);
   const void* data = LockResource(LoadResource(module, found));
+  if (!data || size == 0) return nullptr;
+  // GDI+ reads the picture from a stream for as long as the image lives:
+  // the stream gets a copy of its own, which it frees with its last
+  // reference.
   HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!copy || !data) return;
-  CopyMemory(GlobalLock(copy), data, size);
+  if (!copy) return nullptr;
+  void* target = GlobalLock(copy);
+  if (!target) {
+    GlobalFree(copy);
+    return nullptr;
+  }
+  std::memcpy(target, data, size);
   GlobalUnlock(copy);
   IStream* stream = nullptr;
-  if (CreateStreamOnHGlobal(copy, TRUE, &stream) != S_OK) return;
-  g_banner.image.reset(Gdiplus::Image::FromStream(stream));
+  if (CreateStreamOnHGlobal(copy, TRUE, &stream) != S_OK) {
+    GlobalFree(copy);
+    return nullptr;
+  }
+  std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream));
   stream->Release();
+  if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  return image;
+}
+
+void LoadBanner() {
+  g_banner.image = LoadBannerImage();
+  if (!g_banner.image) return;
   GUID dimension = Gdiplus::FrameDimensionTime;
-  g_banner.frames = g_banner.image->GetFrameCount(&dimension);
+  g_banner.frames = (std::max)(g_banner.image->GetFrameCount(&dimension), 1u);
   const UINT propertySize = g_banner.image->GetPropertyItemSize(PropertyTagFrameDelay);
   if (propertySize > 0) {
     g_banner.delays = std::make_unique<BYTE[]>(propertySize);
-    g_banner.image->GetPropertyItem(PropertyTagFrameDelay, propertySize,
-                                    reinterpret_cast<Gdiplus::PropertyItem*>(g_banner.delays.get()));
+    if (g_banner.image->GetPropertyItem(PropertyTagFrameDelay, propertySize,
+                                        reinterpret_cast<Gdiplus::PropertyItem*>(g_banner.delays.get())) !=
+        Gdiplus::Ok)
+      g_banner.delays.reset();
   }
 }
 
 UINT BannerDelayMs(UINT frame) {
-  if (!g_banner.delays) return 1000;
+  constexpr UINT kDefault = 1000;
+  if (!g_banner.delays) return kDefault;
   const auto* item = reinterpret_cast<const Gdiplus::PropertyItem*>(g_banner.delays.get());
+  if ((frame + 1) * sizeof(LONG) > item->length) return kDefault;
   const LONG delay = static_cast<const LONG*>(item->value)[frame];
-  return delay > 0 ? static_cast<UINT>(delay) * 10 : 1000;
+  return delay > 0 ? static_cast<UINT>(delay) * 10 : kDefault;
 }
 
 LRESULT CALLBACK BannerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-      OpenWebPage(WebPage::MakerSite);
+      OpenWebPage(*EntryOf(Banner).page);
       return 0;
     case WM_TIMER: {
+      if (!g_banner.image) return 0;
       g_banner.frame = (g_banner.frame + 1) % g_banner.frames;
       GUID dimension = Gdiplus::FrameDimensionTime;
       g_banner.image->SelectActiveFrame(&dimension, g_banner.frame);
@@ -221,31 +301,23 @@ LRESULT CALLBACK BannerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-const ControlSpec* SpecOfId(WPARAM id) {
-  const auto index = static_cast<int>(LOWORD(id)) - kControlIdBase;
-  return index >= 0 && index < kControlCount ? &kControls[index] : nullptr;
-}
-
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       if (HIWORD(wp) == BN_CLICKED) {
-        if (const ControlSpec* entry = SpecOfId(wp)) {
-          if (entry->operation != nullptr) {
-            entry->operation(g_window);
-          } else if (entry->kind == Kind::ImageButton) {
-            if (entry->logo != kNoPicture) PlayClick();
-            OpenWebPage(entry->page);
-          }
+        if (const ControlEntry* entry = EntryOfId(wp)) {
+          if (entry->operation != nullptr) entry->operation(g_window);
+          if (entry->kind == Kind::ImageButton && entry->clickSound) PlayClick();
+          if (entry->kind == Kind::ImageButton && entry->page) OpenWebPage(*entry->page);
         }
         return 0;
       }
       break;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      if (const ControlSpec* entry = SpecOfId(item.CtlID)) {
+      if (const ControlEntry* entry = EntryOfId(item.CtlID)) {
         if (entry->kind == Kind::ImageButton) DrawImageButton(item, *entry);
-        else DrawLabel(item, entry->id == VersionLabel ? RGB(255, 0, 0) : RGB(0, 0, 0));
+        else DrawLabel(item, entry->control == VersionLabel ? RGB(255, 0, 0) : RGB(0, 0, 0));
         return TRUE;
       }
       break;
@@ -266,15 +338,14 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
-  const bool inGroup = entry.container != entry.id;
-  HWND parent = inGroup ? g_controls[static_cast<int>(entry.container)] : g_main;
+HWND CreateControl(const ControlEntry& entry, HINSTANCE instance, HWND tooltip, HFONT font) {
+  HWND parent = entry.inside ? HandleOf(*entry.inside) : g_main;
   const std::wstring text = WideFromUtf8(entry.text);
   const wchar_t* cls = L"Button";
   DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
   switch (entry.kind) {
     case Kind::Picture: cls = L"ZelvornBanner"; break;
-    case Kind::Group: style |= BS_GROUPBOX | (entry.id == ConversionGroup ? BS_CENTER : BS_LEFT); break;
+    case Kind::Group: style |= BS_GROUPBOX | (entry.centredCaption ? BS_CENTER : BS_LEFT); break;
     case Kind::Edit:
       cls = L"Edit";
       style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
@@ -284,13 +355,14 @@ HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
     case Kind::ImageButton: style |= BS_OWNERDRAW; break;
     case Kind::Label: cls = L"Static"; style |= SS_OWNERDRAW | SS_NOPREFIX; break;
   }
-  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, entry.left, entry.top, entry.width, entry.height,
-                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + static_cast<int>(entry.id))),
-                              instance, nullptr);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  const Place& p = entry.place;
+  HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, p.left, p.top, p.width, p.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry.control))), instance,
+                              nullptr);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (entry.kind == Kind::Group) SetWindowSubclass(hwnd, GroupProc, 1, 0);
   if (entry.kind == Kind::ImageButton) {
-    SetWindowSubclass(hwnd, ImageButtonProc, 1, static_cast<DWORD_PTR>(entry.logo));
+    SetWindowSubclass(hwnd, ImageButtonProc, 1, reinterpret_cast<DWORD_PTR>(&entry));
     std::wstring tip = WideFromUtf8(entry.tooltip);
     TOOLINFOW info{};
     info.cbSize = sizeof info;
@@ -304,7 +376,7 @@ HWND CreateControl(const ControlSpec& entry, HINSTANCE instance, HWND tooltip) {
 }
 
 // The two clipboard buttons' bold captions, one character above the other.
-HFONT BoldFont() {
+HFONT BoldSongFont() {
   return CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体");
 }
@@ -328,23 +400,21 @@ void CreateMainWindow(HINSTANCE instance) {
   banner.lpszClassName = L"ZelvornBanner";
   RegisterClassExW(&banner);
 
-  constexpr int kWidth = 460, kHeight = 401;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-  g_main = CreateWindowExW(0, L"ZelvornMain", WideFromUtf8("迅雷&快车&旋风&地址Zelvorn V1.3").c_str(),
-                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top, kWidth,
-                           kHeight, nullptr, nullptr, instance, nullptr);
-  SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
+  const std::wstring title = WideFromUtf8(std::string("迅雷&快车&旋风&地址Zelvorn ") + kVersionText);
+  g_main = CreateWindowExW(0, L"ZelvornMain", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                           left, top, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+  const auto gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(g_main, WM_SETFONT, reinterpret_cast<WPARAM>(gui), FALSE);
   HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_main, nullptr, instance, nullptr);
-  for (const ControlSpec& entry : kControls)
-    g_controls[static_cast<int>(entry.id)] = CreateControl(entry, instance, tooltip);
-  const HFONT bold = BoldFont();
-  for (Control c : {PasteButton, CopyButton})
-    SendMessageW(g_controls[static_cast<int>(c)], WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+  const HFONT bold = BoldSongFont();
+  for (const ControlEntry& entry : kControls)
+    g_controls[static_cast<int>(entry.control)] =
+        CreateControl(entry, instance, tooltip, entry.font == Font::BoldSong ? bold : gui);
   g_window.Attach(g_main, g_controls);
-  if (g_banner.image && g_banner.frames > 1)
-    SetTimer(g_controls[static_cast<int>(Banner)], 1, BannerDelayMs(0), nullptr);
+  if (g_banner.image && g_banner.frames > 1) SetTimer(HandleOf(Banner), 1, BannerDelayMs(0), nullptr);
 }
 
 }  // namespace
@@ -362,7 +432,7 @@ int RunProgram(HINSTANCE instance) {
 
   CreateMainWindow(instance);
   // The creation event runs to its end while the window is still hidden.
-  ApplyThemedLook(1);
+  ApplyThemedLook(ThemedLook::Blue);
   CheckForUpdate(g_window);
   ShowWindow(g_main, SW_SHOWNORMAL);
   UpdateWindow(g_main);

@@ -66,15 +66,18 @@ BOOL CALLBACK ThemeTopLevel(HWND hwnd, LPARAM on) {
 
 }  // namespace
 
-void ApplyThemedLook(int style) {
-  static constexpr COLORREF kSchemes[] = {RGB(123, 158, 189), RGB(164, 185, 127), RGB(198, 197, 215)};
+void ApplyThemedLook(ThemedLook look) {
   if (g_hook != nullptr) {
     UnhookWindowsHookEx(g_hook);
     g_hook = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), ThemeTopLevel, FALSE);
   }
-  if (style < 1 || style > 3) return;
-  g_frame = kSchemes[style - 1];
+  switch (look) {
+    case ThemedLook::Off: return;
+    case ThemedLook::Blue: g_frame = RGB(123, 158, 189); break;
+    case ThemedLook::OliveGreen: g_frame = RGB(164, 185, 127); break;
+    case ThemedLook::Silver: g_frame = RGB(198, 197, 215); break;
+  }
   EnumThreadWindows(GetCurrentThreadId(), ThemeTopLevel, TRUE);
   g_hook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
 }

@@ -1,7 +1,6 @@
 #include "app/UpdateCheck.h"
 
 #include "app/Addresses.h"
-#include "app/Lifecycle.h"
 #include "app/WebLinks.h"
 
 namespace zelvorn {

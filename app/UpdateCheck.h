@@ -4,18 +4,23 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 
+#include "Version.h"
 #include "links/Window.h"
 
 namespace zelvorn {
 
-inline constexpr std::string_view kRunningVersion = "V1.3";
-inline constexpr std::size_t kLargestVersionFile = 64 * 1024;
+// The running program's version, the one the version file is compared with.
+inline constexpr std::string_view kRunningVersion = kVersionText;
+
+// The version the check compares against: set by CheckForUpdate, released
+// by OnProgramExit.
+extern std::optional<Text> CurrentVersion;
 
 // What the check needs beyond the window.
 struct UpdatePlatform {
-  // The body of a 200 answer of at most kLargestVersionFile bytes; nothing
-  // on any failure.
+  // The body of the version file's answer; nothing on any failure.
   std::function<std::optional<Bytes>(const Text& address)> httpGetBytes;
   std::function<bool(const Text& commandLine)> openWithExplorer;
   std::function<void(int exitCode)> endProgram;  // does not return in the program
@@ -26,17 +31,14 @@ struct UpdatePlatform {
 Text VersionFileAddress();
 
 // Sets CurrentVersion, fetches the published version text and shows it in
-// VersionLabel. Only a fetched text that differs from the running version brings
-// the prompt: Yes opens the download thread and ends the program, No warns.
-// A check that could not fetch anything shows "检测失败" and asks nothing.
+// VersionLabel. Only a fetched text that differs from the running version
+// brings the prompt: Yes opens the download thread and ends the program, No
+// warns. A check that could not fetch anything shows "检测失败" and asks
+// nothing.
 void CheckForUpdate(Window& window, const UpdatePlatform& platform);
 
-// The same on the real platform: WinINet, Explorer, EndProgram.
+// The same on the real platform (UpdateCheck_win.cpp): HttpGetBytes,
+// OpenWithExplorer, EndProgram.
 void CheckForUpdate(Window& window);
-
-// The HTTP GET of the check, on WinINet: the body of a 200 answer of at most
-// kLargestVersionFile bytes that came within about four seconds (when the
-// server broke off, what came before); nothing on any other outcome.
-std::optional<Bytes> HttpGetBytes(const Text& address);
 
 }  // namespace zelvorn

@@ -2,6 +2,8 @@
 // address, which hands the address to the user's web browser.
 #pragma once
 
+#include <chrono>
+
 #include "text/Text.h"
 
 namespace zelvorn {
@@ -18,9 +20,13 @@ enum class WebPage {
 // "explorer.exe " followed by the page's address.
 Text ExplorerCommandLine(WebPage page);
 
-// Starts the command line without waiting for it to finish (at most 1000 ms
-// for it to become ready for input); false when it could not be started.
-// Shows nothing either way.
+// How long OpenWithExplorer waits at most for the started program to become
+// ready for input: a press holds the window no longer than this.
+inline constexpr std::chrono::milliseconds kExplorerReadyWait{1000};
+
+// Starts the command line without waiting for it to finish (at most
+// kExplorerReadyWait for it to become ready for input); false when it could
+// not be started. Shows nothing either way.
 bool OpenWithExplorer(const Text& commandLine);
 
 // The handlers of the five link controls: open the page, ignore the outcome.

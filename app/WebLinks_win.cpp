@@ -16,7 +16,7 @@ bool OpenWithExplorer(const Text& commandLine) {
   if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return false;
-  WaitForInputIdle(process.hProcess, 1000);  // a hint only: whatever it returns
+  WaitForInputIdle(process.hProcess, static_cast<DWORD>(kExplorerReadyWait.count()));  // a hint only: whatever it returns
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;

@@ -16,7 +16,7 @@ runs=${2:-5}
 cmake --build "$build" -j2 --target update_startup_tests >/dev/null
 exe=$(find "$build" -name update_startup_tests.exe -print -quit)
 [[ -n $exe ]] || { echo "update_startup_tests.exe not found in $build" >&2; exit 1; }
-here=$(dirname "$exe")
+server=$build/tests/winsupport/version-server
 port=$(sed -n 's|^ZELVORN_FORUM_URL:STRING=http://127\.0\.0\.1:\([0-9]*\)$|\1|p' "$build/CMakeCache.txt")
 [[ -n $port ]] || { echo "ZELVORN_FORUM_URL of $build is not http://127.0.0.1:PORT" >&2; exit 1; }
 
@@ -25,7 +25,7 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all WINEDLLOVERRID
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-python3 tests/update/version_server.py start "$here/forum" "$port" $((port + 1000))
+python3 tests/winsupport/version_server.py start "$server" "$port" $((port + 1000))
 run() {
   # Wine's helpers start outside the captured output, or they would hold it open.
   wineserver -p >/dev/null 2>&1
@@ -38,7 +38,7 @@ else
   export -f run
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'run "$@"' _ "$exe" "$runs" "$out"
 fi
-python3 tests/update/version_server.py stop "$here/forum"
+python3 tests/winsupport/version_server.py stop "$server"
 
 grep -q 'FAILED' "$out" && { grep -E 'Failure|FAILED' "$out" | head >&2; echo "(some runs failed)" >&2; }
 echo "launch to first shown, ms, over $runs runs (Wine $(wine --version 2>/dev/null | sed 's/wine-//'))"

@@ -10,8 +10,9 @@
 
 namespace zelvorn {
 
-// The controls of the main window, named by their role; the control table
-// of the window gives each one's place and its name in the window designer.
+// The controls of the main window, named by their role. The window's control
+// table (app/MainWindow_win.cpp) gives each one's place and its name in the
+// window designer; app/Controls.h gives each one's window id.
 enum class Control {
   Banner,
   SourceGroup,

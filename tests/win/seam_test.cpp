@@ -168,19 +168,16 @@ TEST_F(RealControls, EscInAnyControlBecomesACloseRequest) {
   EXPECT_EQ(window_.GetControlText(Control::SourceBox), "x");
 }
 
-// Under Wine each look at the queue is a round trip to the server: most
-// calls must not look.
-TEST(Pump, IsCheapWhenCalledOftenAndStillDispatchesSoon) {
+// Under Wine each look at the queue is a round trip to the server: the
+// pump looks once per interval, however often the codec calls it (its cost
+// is timed by bench/window_speed.sh), and again as soon as the interval has
+// passed.
+TEST(Pump, LooksAgainOnceItsIntervalHasPassed) {
   ControlWindow window;  // the program's interval
   HWND target = CreateWindowExW(0, L"Static", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 1'000'000; ++i) window.PumpPendingMessages();
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 0.5) << "a million calls (5 per group: a 600 KiB encoding)";
-  std::printf("[ pump     ] 1,000,000 calls: %.3f s\n", seconds);
-
+  window.PumpPendingMessages();
   PostMessageW(target, WM_NULL, 0, 0);
-  std::this_thread::sleep_for(20ms);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ControlWindow::kLookInterval) + 20ms);
   window.PumpPendingMessages();
   MSG msg;
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) << "a look is due after the interval";
