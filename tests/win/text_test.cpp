@@ -166,12 +166,15 @@ std::string Convert(HWND main, Control button, const std::string& source) {
   return Utf8(result);
 }
 
-// Clicks the copy button and waits for what it hands over.
+// Clicks the copy button and waits for what it hands over. Looks at the
+// clipboard only once the copy has begun: a look holds it open, and a copy
+// that cannot open it fails.
 std::wstring CopyResultBox(HWND main) {
   PutOnClipboard({{CF_UNICODETEXT, UnicodeBlock(L"-")}});
+  const DWORD before = GetClipboardSequenceNumber();
   Click(Child(main, CopyButton));
   std::wstring copied = L"-";
-  WaitFor([&] { return (copied = UnicodeOnClipboard()) != L"-"; });
+  WaitFor([&] { return GetClipboardSequenceNumber() != before && (copied = UnicodeOnClipboard()) != L"-"; });
   return copied;
 }
 
