@@ -2,26 +2,23 @@
 
 namespace zelvorn {
 
-std::wstring WideFromUtf8(std::string_view utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                                    static_cast<int>(wide.size()));
-  wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return wide;
-}
+namespace {
 
-Text ControlWindow::GetControlText(Control control) {
-  HWND hwnd = Handle(control);
-  // The length may count more bytes than the text has (it is an upper bound
-  // for double-byte text); the copy says how many there are.
-  Text text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+std::wstring WideTextOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
+}  // namespace
+
+Text ControlWindow::GetControlText(Control control) { return AddressBytesOf(WideTextOf(Handle(control))); }
+
 void ControlWindow::SetControlText(Control control, const Text& text) {
-  SetWindowTextA(Handle(control), text.c_str());
+  SetWindowTextW(Handle(control), BoxTextOf(text).c_str());
 }
+
+std::string ControlWindow::GetControlCaption(Control control) { return Utf8FromWide(WideTextOf(Handle(control))); }
 
 void ControlWindow::SetControlCaption(Control control, std::string_view utf8) {
   SetWindowTextW(Handle(control), WideFromUtf8(utf8).c_str());

@@ -8,13 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/BoxText_win.h"
 #include "links/Window.h"
 
 namespace zelvorn {
-
-// Fixed UI texts are UTF-8 in the source and reach Windows as UTF-16, so
-// they read right on any locale; the boxes' contents stay ANSI bytes.
-std::wstring WideFromUtf8(std::string_view utf8);
 
 class ControlWindow final : public Window {
  public:
@@ -33,10 +30,12 @@ class ControlWindow final : public Window {
   }
   HWND Handle(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
 
-  // Through the ANSI functions: the conversions are defined on those bytes.
+  // The controls hold Unicode text; an address's bytes are that text in
+  // GBK or UTF-8, as BoxText_win.h says.
   Text GetControlText(Control control) override;
   void SetControlText(Control control, const Text& text) override;
-  // Through the wide functions.
+  // Character for character, as UTF-8.
+  std::string GetControlCaption(Control control) override;
   void SetControlCaption(Control control, std::string_view utf8) override;
   // Dispatches every message waiting in the thread's queue, but leaves a
   // quit message at its head for the message loop. Looks at the queue only

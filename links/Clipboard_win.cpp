@@ -1,48 +1,113 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
+#include "app/BoxText_win.h"
 #include "links/Clipboard.h"
 #include "links/Clipboard_win.h"
 
 namespace zelvorn {
+namespace {
+
+// A movable block holding `size` bytes from `data` and then zeros up to
+// `blockSize`, or nothing when memory is short.
+HGLOBAL BlockOf(const void* data, std::size_t size, std::size_t blockSize) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
+  if (block == nullptr) return nullptr;
+  void* bytes = GlobalLock(block);
+  if (bytes == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  if (size > 0) std::memcpy(bytes, data, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+std::string AnsiOf(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  std::string ansi(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
+  ansi.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return ansi;
+}
+
+std::wstring WideOfAnsi(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  const int size = static_cast<int>(ansi.size());
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0)), L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return wide;
+}
+
+// The clipboard's text as UTF-16; the clipboard is open.
+std::wstring OpenClipboardText() {
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
+      std::wstring text = TextOfClipboardBlock(characters, GlobalSize(data));
+      GlobalUnlock(data);
+      return text;
+    }
+  }
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const auto* bytes = static_cast<const char*>(GlobalLock(data))) {
+      const Text text = TextOfClipboardBlock(bytes, GlobalSize(data));
+      GlobalUnlock(data);
+      return WideOfAnsi(text);
+    }
+  }
+  return {};
+}
+
+}  // namespace
 
 Text TextOfClipboardBlock(const char* bytes, std::size_t size) {
   const auto* zero = static_cast<const char*>(std::memchr(bytes, '\0', size));
   return Text(bytes, zero != nullptr ? static_cast<std::size_t>(zero - bytes) : size);
 }
 
-Text GetClipboardText() {
-  if (!OpenClipboard(nullptr)) return {};
-  Text text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const auto* bytes = static_cast<const char*>(GlobalLock(data))) {
-      text = TextOfClipboardBlock(bytes, GlobalSize(data));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
+std::wstring TextOfClipboardBlock(const wchar_t* characters, std::size_t size) {
+  const std::size_t count = size / sizeof(wchar_t);
+  const wchar_t* zero = std::wmemchr(characters, L'\0', count);
+  return std::wstring(characters, zero != nullptr ? static_cast<std::size_t>(zero - characters) : count);
 }
 
-bool SetClipboardText(const Text& text) {
+std::string GetClipboardText() {
+  if (!OpenClipboard(nullptr)) return {};
+  const std::wstring text = OpenClipboardText();
+  CloseClipboard();
+  return Utf8FromWide(text);
+}
+
+bool SetClipboardText(std::string_view utf8) {
+  const std::wstring wide = WideFromUtf8(utf8);
+  const std::string ansi = AnsiOf(wide);
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
+  // Both forms or neither: a reader never finds one without the other.
+  HGLOBAL unicode = BlockOf(wide.data(), wide.size() * sizeof(wchar_t), (wide.size() + 1) * sizeof(wchar_t));
+  HGLOBAL text = BlockOf(ansi.data(), ansi.size(), ansi.size() + 1);
   bool handedOver = false;
-  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1)) {
-    if (auto* bytes = static_cast<char*>(GlobalLock(block))) {
-      std::memcpy(bytes, text.c_str(), text.size() + 1);
-      GlobalUnlock(block);
-      handedOver = SetClipboardData(CF_TEXT, block) != nullptr;
-    }
-    if (!handedOver) GlobalFree(block);  // the clipboard did not take it
+  if (unicode != nullptr && text != nullptr) {
+    // A block the clipboard took is the clipboard's; one it refused is ours.
+    const bool unicodeTaken = SetClipboardData(CF_UNICODETEXT, unicode) != nullptr;
+    if (unicodeTaken) unicode = nullptr;
+    const bool textTaken = SetClipboardData(CF_TEXT, text) != nullptr;
+    if (textTaken) text = nullptr;
+    handedOver = unicodeTaken && textTaken;
+    if (!handedOver) EmptyClipboard();
   }
+  if (unicode != nullptr) GlobalFree(unicode);
+  if (text != nullptr) GlobalFree(text);
   CloseClipboard();
   return handedOver;
 }
 
-void PasteSource(Window& window) { window.SetControlText(Control::SourceBox, GetClipboardText()); }
+void PasteSource(Window& window) { window.SetControlCaption(Control::SourceBox, GetClipboardText()); }
 
-void CopyResult(Window& window) { SetClipboardText(window.GetControlText(Control::ResultBox)); }
+void CopyResult(Window& window) { SetClipboardText(window.GetControlCaption(Control::ResultBox)); }
 
 }  // namespace zelvorn

@@ -3,6 +3,7 @@
 // Windows program implements it on its real controls; tests use one in memory.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "text/Text.h"
@@ -49,13 +50,21 @@ enum class MessageAnswer { Ok, Yes, No };
 
 class Window {
  public:
-  // The whole text of an edit box or the caption of a label, as bytes in the
-  // ANSI code page; line breaks come back as CR LF.
+  // The whole text of an edit box or the caption of a label, as an
+  // address's bytes: GBK (code page 936, whatever the system's own) when
+  // every character has a GBK form, else UTF-8. Line breaks come back as
+  // CR LF.
   virtual Text GetControlText(Control control) = 0;
-  // Replaces the whole text, taken unchanged.
+  // Replaces the whole text with what an address's bytes spell: the text
+  // they are in UTF-8 when they are valid UTF-8 with a byte of 0x80 or
+  // more, else their GBK reading. Nothing is trimmed.
   virtual void SetControlText(Control control, const Text& text) = 0;
-  // Replaces the text with one of the program's own UTF-8 texts, shown
-  // right whatever the code page.
+  // The same text as UTF-8, character for character: for text that moves
+  // as it stands (the clipboard), which the bytes' rule above could change
+  // (GBK bytes can read as UTF-8).
+  virtual std::string GetControlCaption(Control control) = 0;
+  // Replaces the text with UTF-8 text, character for character: the
+  // program's own texts and text that moves as it stands.
   virtual void SetControlCaption(Control control, std::string_view utf8) = 0;
   // Dispatches every message waiting in the thread's queue (not a quit
   // message at its head); may run any handler of the window to its end.

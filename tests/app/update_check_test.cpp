@@ -25,6 +25,7 @@ class LabelWindow final : public Window {
 
   Text GetControlText(Control c) override { return texts[c]; }
   void SetControlText(Control c, const Text& t) override { texts[c] = t; }
+  std::string GetControlCaption(Control c) override { return texts[c]; }
   void SetControlCaption(Control c, std::string_view utf8) override { texts[c] = utf8; }
   void PumpPendingMessages() override {}
   MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageStyle) override {

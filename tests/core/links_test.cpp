@@ -161,6 +161,7 @@ class MemoryWindow final : public Window {
     texts[c] = t;
     writes.push_back(t);
   }
+  std::string GetControlCaption(Control c) override { return texts[c]; }
   void SetControlCaption(Control c, std::string_view utf8) override { texts[c] = utf8; }
   void PumpPendingMessages() override {
     ++pumps;

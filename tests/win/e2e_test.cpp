@@ -197,8 +197,8 @@ TEST_F(ZelvornExe, WrongFormShowsTheErrorBoxAndKeepsBothBoxes) {
 }
 
 TEST_F(ZelvornExe, PasteAndCopyGoThroughTheClipboard) {
-  const std::string text = "http://a/\r\n\xD6\xD0 b";
-  ASSERT_TRUE(SetClipboardText(text));
+  const std::string text = "http://a/\r\n\xD6\xD0 b";  // 中 in code page 936
+  ASSERT_TRUE(SetClipboardText("http://a/\r\n中 b"));
   Click(Of(PasteButton));
   EXPECT_TRUE(WaitFor([&] { return TextOf(Of(SourceBox)) == text; }));
 
