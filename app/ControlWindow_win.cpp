@@ -37,7 +37,7 @@ void ControlWindow::PumpPendingMessages() {
     Dispatch(msg);
   }
   // From the end of this look: a handler that ran long has just let the
-  // user in, and the codec need not look again at once.
+  // user in, and the conversion need not look again at once.
   lastLook_ = GetTickCount64();
 }
 

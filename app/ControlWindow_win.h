@@ -1,5 +1,5 @@
 // The window seam on real Win32 controls, and the message pump that keeps
-// the window alive while the codec works.
+// the window alive while a long conversion works.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +16,10 @@ namespace zelvorn {
 class ControlWindow final : public Window {
  public:
   // Under Wine every look at an empty queue is a round trip to the server
-  // (about 40 us), and the codec pumps five times per group: looking at most
-  // once per this many milliseconds keeps a 1 MiB conversion from spending a
-  // minute on empty looks, while nothing a user does waits noticeably.
+  // (about 40 us), and callers may pump as often as they like (the
+  // conversions pump after every piece): looking at most once per this many
+  // milliseconds keeps frequent pumps cheap, while nothing a user does waits
+  // noticeably.
   static constexpr ULONGLONG kLookInterval = 5;
 
   explicit ControlWindow(ULONGLONG lookInterval = kLookInterval) : lookInterval_(lookInterval) {}

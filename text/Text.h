@@ -14,8 +14,9 @@
 
 namespace zelvorn {
 
-// A byte string in the ANSI code page that ends at its first zero byte, so it
-// never holds one. An absent text and the empty text are the same value.
+// A byte string that ends at its first zero byte, so it never holds one (an
+// address's bytes: GBK, or UTF-8 where GBK has no form for a character). An
+// absent text and the empty text are the same value.
 using Text = std::string;
 
 // A byte sequence with an explicit length; may hold zero bytes.

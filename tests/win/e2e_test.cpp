@@ -203,7 +203,7 @@ TEST_F(ZelvornExe, PasteAndCopyGoThroughTheClipboard) {
   EXPECT_TRUE(WaitFor([&] { return TextOf(Of(SourceBox)) == text; }));
 
   SetTextOf(Of(ResultBox), "qqdl://YQ==\r\nx");
-  Click(Of(CopyButton));
+  ASSERT_TRUE(ClickAndAwaitCopy(Of(CopyButton)));
   EXPECT_TRUE(WaitFor([&] { return GetClipboardText() == "qqdl://YQ==\r\nx"; }));
 }
 

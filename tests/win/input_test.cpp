@@ -183,7 +183,7 @@ TEST_F(Nesting, AClickDuringALongConversionRunsInsideIt) {
   // Had the clicks run one after the other, thunder:// would come last, and
   // before this copy.
   ASSERT_TRUE(SetClipboardText("-"));
-  Click(Of(CopyButton));
+  ASSERT_TRUE(ClickAndAwaitCopy(Of(CopyButton)));
   Text copied;
   ASSERT_TRUE(WaitFor([&] { return (copied = GetClipboardText()) != "-"; }));
   EXPECT_EQ(copied.substr(0, 7), "qqdl://");

@@ -171,10 +171,8 @@ std::string Convert(HWND main, Control button, const std::string& source) {
 // that cannot open it fails.
 std::wstring CopyResultBox(HWND main) {
   PutOnClipboard({{CF_UNICODETEXT, UnicodeBlock(L"-")}});
-  const DWORD before = GetClipboardSequenceNumber();
-  Click(Child(main, CopyButton));
   std::wstring copied = L"-";
-  WaitFor([&] { return GetClipboardSequenceNumber() != before && (copied = UnicodeOnClipboard()) != L"-"; });
+  if (ClickAndAwaitCopy(Child(main, CopyButton))) WaitFor([&] { return (copied = UnicodeOnClipboard()) != L"-"; });
   return copied;
 }
 

@@ -165,6 +165,15 @@ inline void Press(HWND box, int button) { PostMessageW(box, WM_COMMAND, MAKEWPAR
 // program's thread, as for a user's click.
 inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+// Clicks a button that copies, and waits until the copy has begun to change
+// the clipboard: a test that opened the clipboard before that could make the
+// program's own OpenClipboard fail, and a failed copy is silent.
+inline bool ClickAndAwaitCopy(HWND button) {
+  const DWORD before = GetClipboardSequenceNumber();
+  Click(button);
+  return WaitFor([&] { return GetClipboardSequenceNumber() != before; });
+}
+
 // --- The program under test -----------------------------------------------
 
 // One run of Zelvorn.exe from a folder, ended at the latest by the
