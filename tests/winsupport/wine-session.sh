@@ -94,6 +94,10 @@ if [[ -z $server ]]; then
     wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
 fi
+# The caption buttons Wine draws are glyphs of its Marlett font, which this
+# Wine does not load from its own data folder (without it they read "0 1 r").
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # Wine reads the screen's DPI when its server starts: set it, then start again.
 if [[ -n $dpi && ! -f $WINEPREFIX/.logpixels-$dpi ]]; then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
