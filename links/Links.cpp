@@ -191,6 +191,7 @@ LinkDecoder::~LinkDecoder() = default;
 
 void LinkDecoder::Reset(const LinkFormat& format) {
   ended_ = false;
+  escape_.clear();
   trailing_.clear();
   cleaner_ = {};
   decoder_ = {};
@@ -213,6 +214,31 @@ bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
   return true;
 }
 
+// Pages that percent-encode a link write the "+", "/" and "=" of its Base64
+// part as %2B, %2F and %3D: read so, they mean what they meant. ("%" is no
+// Base64 character, so no link that is not encoded changes.) An escape cut
+// by the end of a piece waits for the next piece.
+std::string_view LinkDecoder::Unescape(std::string_view piece) {
+  if (escape_.empty() && piece.find('%') == std::string_view::npos) return piece;
+  escape_.append(piece);
+  unescaped_.clear();
+  const std::string_view text = escape_;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '%') {
+      unescaped_.push_back(text[i++]);
+      continue;
+    }
+    if (text.size() - i < 3) break;  // the rest of the escape comes with the next piece
+    const std::string_view hex = text.substr(i + 1, 2);
+    const char c = hex == "2B" || hex == "2b" ? '+' : hex == "2F" || hex == "2f" ? '/' : hex == "3D" || hex == "3d" ? '=' : 0;
+    unescaped_.push_back(c != 0 ? c : '%');
+    i += c != 0 ? 3 : 1;
+  }
+  escape_.erase(0, i);
+  return unescaped_;
+}
+
 // The Base64 part of a link ends
 // - at its first "&": links published on web pages often carry a parameter
 //   there ("...=&1926");
@@ -225,6 +251,10 @@ bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
 // are cleaned away, and damaged text is decoded by the group rule.
 bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
   if (ended_) return true;
+  return FeedPart(Unescape(afterScheme), write);
+}
+
+bool LinkDecoder::FeedPart(std::string_view afterScheme, const WritePiece& write) {
   const std::size_t end = FindAmpersandOrEquals(afterScheme);
   if (end != std::string_view::npos) {
     ended_ = true;
@@ -242,6 +272,7 @@ bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
 }
 
 bool LinkDecoder::Finish(const WritePiece& write) {
+  if (!ended_ && !escape_.empty() && !FeedPart(escape_, write)) return false;  // an escape cut short is text
   ended_ = true;
   trailing_.clear();  // what followed the last alphabet character
   char cleaned[Base64Cleaner::CleanedCapacity(0)];

@@ -87,10 +87,13 @@ class LinkDecoder {
 
  private:
   class Output;
+  std::string_view Unescape(std::string_view piece);
+  bool FeedPart(std::string_view afterScheme, const WritePiece& write);
   bool Decode(std::string_view part, const WritePiece& write);
 
   bool ended_ = false;
-  std::string trailing_;  // since the last alphabet character
+  std::string escape_, unescaped_;  // an escape cut by a piece's end; a piece read through
+  std::string trailing_;            // since the last alphabet character
   Base64Cleaner cleaner_;
   Base64Decoder decoder_;
   std::unique_ptr<Output> output_;

@@ -14,9 +14,15 @@ inline Text Link(const LinkFormat& format, std::string_view address) {
   return std::string(format.scheme) + Base64Encode(ConcatText({format.frameBefore, address, format.frameAfter}));
 }
 
-// The Base64 part of what follows the scheme: up to its first "&" or "=",
-// and through its last alphabet character.
-inline Text Base64Part(std::string_view afterScheme) {
+// The Base64 part of what follows the scheme, its %2B, %2F and %3D read as
+// "+", "/" and "=": up to its first "&" or "=", and through its last
+// alphabet character.
+inline Text Base64Part(std::string_view escaped) {
+  std::string text(escaped);
+  for (const auto& [escape, c] : {std::pair{"%2B", "+"}, {"%2b", "+"}, {"%2F", "/"}, {"%2f", "/"}, {"%3D", "="}, {"%3d", "="}}) {
+    for (std::size_t at = 0; (at = text.find(escape, at)) != std::string::npos;) text.replace(at, 3, c);
+  }
+  std::string_view afterScheme = text;
   afterScheme = afterScheme.substr(0, afterScheme.find_first_of("&="));
   std::size_t end = afterScheme.size();
   while (end > 0 && Base64Alphabet.find(afterScheme[end - 1]) == std::string_view::npos) --end;

@@ -111,6 +111,11 @@ TEST(DecodeLink, EndsTheBase64PartWhereRealPagesEndIt) {
       {&kQqdlLink, "qqdl://&ZnRw", ""},
       {&kQqdlLink, "qqdl://YWJj\nZGVm\n", "\x61\x62\x63\x29\x62\x63"},  // an inner LF still ends its group
       {&kQqdlLink, "qqdl://YW Jj\r\nZG\xA1\xA1Vm", "abcdef"},         // cleaned away inside
+      // A percent-encoded Base64 part: %2B, %2F and %3D in either case.
+      {&kQqdlLink, "qqdl://aHR0cDovL2Evfn5%2BPz4%2b", "http://a/~~~?>>"},
+      {&kQqdlLink, "qqdl://aHR0cDovL2Evw7w%3D", "http://a/\xC3\xBC"},
+      {&kThunderLink, "thunder://QUFodHRwOi8vYVpa%3d%3d/", "http://a"},
+      {&kQqdlLink, "qqdl://aHR0cDovL2Evfn5%2BPz4%2B%", "http://a/~~~?>>"},  // an escape cut short
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeLink(*c.format, c.link), c.address) << testing::PrintToString(c.link);
 }

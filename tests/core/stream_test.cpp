@@ -73,7 +73,7 @@ TEST(LinkStream, EncodesLikeTheWholeText) {
 // them: spaces, line breaks, full-width spaces, lone lead bytes, pads, "&".
 TEST(LinkStream, DecodesDamagedLinksLikeTheWholeText) {
   std::mt19937 random(1926);
-  const std::string noise[] = {" ", "\r", "\n", "\r\n", "\xA1\xA1", "\xB0", "=", "&", "\0"s, "\t"};
+  const std::string noise[] = {" ", "\r", "\n", "\r\n", "\xA1\xA1", "\xB0", "=", "&", "\0"s, "\t", "%", "%2B", "%2f", "%3D"};
   for (int round = 0; round < 200; ++round) {
     const LinkFormat& format = *kFormats[random() % 3];
     const std::size_t size = round % 20 == 0 ? 300000 + random() % 200000 : random() % 3000;
