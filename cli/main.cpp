@@ -154,8 +154,10 @@ class Converter {
     if (options_.raw) return WriteAll(result_);
     if (options_.command->direction == Direction::FromLink) return Address(where, result_);
     // A link on one line: the CR LF breaks it carries every 76 characters
-    // are skipped by every decoder anyway.
-    if (result_.find('\r') != std::string::npos) result_ = ReplaceAll(result_, "\r\n");
+    // are skipped by every decoder anyway. (A link is ASCII: no CR is the
+    // second byte of a character.)
+    result_.erase(std::remove(result_.begin(), result_.end(), '\r'), result_.end());
+    result_.erase(std::remove(result_.begin(), result_.end(), '\n'), result_.end());
     return WriteAll(result_) && WriteAll("\n");
   }
 

@@ -96,21 +96,23 @@ Text EncodeLink(const LinkFormat& format, std::string_view address, const Betwee
 
 namespace {
 
-// The first "&" or "=", eight bytes at a time: every link is scanned whole.
-std::size_t FindAmpersandOrEquals(std::string_view text) {
+// The first of the bytes `Stops`, eight bytes at a time: every link is
+// scanned whole.
+template <char... Stops>
+std::size_t FindFirstOf(std::string_view text) {
   constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-  const auto hasByte = [](std::uint64_t x, std::uint64_t byte) {
-    const std::uint64_t y = x ^ (byte * kOnes);
+  const auto hasByte = [](std::uint64_t x, char byte) {
+    const std::uint64_t y = x ^ (static_cast<unsigned char>(byte) * kOnes);
     return ((y - kOnes) & ~y & kHigh) != 0;
   };
   std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t x;
     std::memcpy(&x, text.data() + i, 8);
-    if (hasByte(x, '&') || hasByte(x, '=')) break;
+    if ((hasByte(x, Stops) || ...)) break;
   }
   for (; i < text.size(); ++i) {
-    if (text[i] == '&' || text[i] == '=') return i;
+    if (((text[i] == Stops) || ...)) return i;
   }
   return std::string_view::npos;
 }
@@ -219,7 +221,6 @@ bool LinkDecoder::Decode(std::string_view part, const WritePiece& write) {
 // Base64 character, so no link that is not encoded changes.) An escape cut
 // by the end of a piece waits for the next piece.
 std::string_view LinkDecoder::Unescape(std::string_view piece) {
-  if (escape_.empty() && piece.find('%') == std::string_view::npos) return piece;
   escape_.append(piece);
   unescaped_.clear();
   const std::string_view text = escape_;
@@ -251,11 +252,16 @@ std::string_view LinkDecoder::Unescape(std::string_view piece) {
 // are cleaned away, and damaged text is decoded by the group rule.
 bool LinkDecoder::Feed(std::string_view afterScheme, const WritePiece& write) {
   if (ended_) return true;
-  return FeedPart(Unescape(afterScheme), write);
+  if (escape_.empty()) {  // the common case: no escape, one look at each byte
+    const std::size_t stop = FindFirstOf<'&', '=', '%'>(afterScheme);
+    if (stop == std::string_view::npos || afterScheme[stop] != '%') return FeedPart(afterScheme, stop, write);
+  }
+  const std::string_view unescaped = Unescape(afterScheme);
+  return FeedPart(unescaped, FindFirstOf<'&', '='>(unescaped), write);
 }
 
-bool LinkDecoder::FeedPart(std::string_view afterScheme, const WritePiece& write) {
-  const std::size_t end = FindAmpersandOrEquals(afterScheme);
+// `end`: where the first "&" or "=" stands.
+bool LinkDecoder::FeedPart(std::string_view afterScheme, std::size_t end, const WritePiece& write) {
   if (end != std::string_view::npos) {
     ended_ = true;
     afterScheme = afterScheme.substr(0, end);
@@ -272,7 +278,8 @@ bool LinkDecoder::FeedPart(std::string_view afterScheme, const WritePiece& write
 }
 
 bool LinkDecoder::Finish(const WritePiece& write) {
-  if (!ended_ && !escape_.empty() && !FeedPart(escape_, write)) return false;  // an escape cut short is text
+  // An escape cut short is text.
+  if (!ended_ && !escape_.empty() && !FeedPart(escape_, FindFirstOf<'&', '='>(escape_), write)) return false;
   ended_ = true;
   trailing_.clear();  // what followed the last alphabet character
   char cleaned[Base64Cleaner::CleanedCapacity(0)];

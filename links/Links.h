@@ -88,7 +88,7 @@ class LinkDecoder {
  private:
   class Output;
   std::string_view Unescape(std::string_view piece);
-  bool FeedPart(std::string_view afterScheme, const WritePiece& write);
+  bool FeedPart(std::string_view afterScheme, std::size_t end, const WritePiece& write);
   bool Decode(std::string_view part, const WritePiece& write);
 
   bool ended_ = false;
