@@ -52,4 +52,8 @@ std::wstring WideFromUtf8(std::string_view utf8) { return ToWide(CP_UTF8, utf8);
 
 std::string Utf8FromWide(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
 
+std::wstring WideFromAnsi(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
+
+std::string AnsiFromWide(std::wstring_view wide) { return FromWide(CP_ACP, wide); }
+
 }  // namespace zelvorn

@@ -30,4 +30,8 @@ std::wstring BoxTextOf(std::string_view addressBytes);
 std::wstring WideFromUtf8(std::string_view utf8);
 std::string Utf8FromWide(std::wstring_view wide);
 
+// In the system's own code page: the clipboard's ANSI form.
+std::wstring WideFromAnsi(std::string_view ansi);
+std::string AnsiFromWide(std::wstring_view wide);
+
 }  // namespace zelvorn

@@ -25,24 +25,6 @@ HGLOBAL BlockOf(const void* data, std::size_t size, std::size_t blockSize) {
   return block;
 }
 
-std::string AnsiOf(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  std::string ansi(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
-  ansi.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return ansi;
-}
-
-std::wstring WideOfAnsi(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  const int size = static_cast<int>(ansi.size());
-  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0)), L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return wide;
-}
-
 // The clipboard's text as UTF-16; the clipboard is open.
 std::wstring OpenClipboardText() {
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
@@ -56,7 +38,7 @@ std::wstring OpenClipboardText() {
     if (const auto* bytes = static_cast<const char*>(GlobalLock(data))) {
       const Text text = TextOfClipboardBlock(bytes, GlobalSize(data));
       GlobalUnlock(data);
-      return WideOfAnsi(text);
+      return WideFromAnsi(text);
     }
   }
   return {};
@@ -84,7 +66,7 @@ std::string GetClipboardText() {
 
 bool SetClipboardText(std::string_view utf8) {
   const std::wstring wide = WideFromUtf8(utf8);
-  const std::string ansi = AnsiOf(wide);
+  const std::string ansi = AnsiFromWide(wide);
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
   // Both forms or neither: a reader never finds one without the other.

@@ -7,6 +7,7 @@
 
 #include "links/Clipboard.h"
 #include "links/Clipboard_win.h"
+#include "tests/winsupport/GuardedPage.h"
 
 namespace zelvorn {
 namespace {
@@ -56,19 +57,14 @@ TEST(Clipboard, TextWithoutTerminatorIsReadWithinItsBlock) {
 
   // A block of 4 bytes with no zero, and the page after it unreadable: a
   // read past the block would fault.
-  SYSTEM_INFO system;
-  GetSystemInfo(&system);
-  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-  ASSERT_NE(pages, nullptr);
-  DWORD old;
-  ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
-  char* end = pages + system.dwPageSize;
+  const GuardedPage page;
+  ASSERT_NE(page.End(), nullptr);
+  char* end = page.End();
   std::memcpy(end - 4, "ABCD", 4);
   EXPECT_EQ(TextOfClipboardBlock(end - 4, 4), "ABCD");
   end[-2] = '\0';
   EXPECT_EQ(TextOfClipboardBlock(end - 4, 4), "AB");
   EXPECT_EQ(TextOfClipboardBlock(end - 4, 0), "");
-  VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 // A copy hands over a block of exactly the text's length plus one zero byte; an

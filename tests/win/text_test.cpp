@@ -18,6 +18,7 @@
 #include "app/BoxText_win.h"
 #include "links/Clipboard.h"
 #include "links/Clipboard_win.h"
+#include "tests/winsupport/GuardedPage.h"
 
 namespace zelvorn {
 namespace {
@@ -124,20 +125,15 @@ TEST(UnicodeClipboard, PasteTakesUnicodeTextBeforeTheAnsiForm) {
 // Unicode text without its terminating zero is read within its block; an
 // odd last byte is no character.
 TEST(UnicodeClipboard, UnicodeTextIsReadWithinItsBlock) {
-  SYSTEM_INFO system;
-  GetSystemInfo(&system);
-  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-  ASSERT_NE(pages, nullptr);
-  DWORD old;
-  ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
-  auto* end = reinterpret_cast<wchar_t*>(pages + system.dwPageSize);
+  const GuardedPage page;
+  ASSERT_NE(page.End(), nullptr);
+  auto* end = reinterpret_cast<wchar_t*>(page.End());
   std::wmemcpy(end - 3, L"한국a", 3);
   EXPECT_EQ(TextOfClipboardBlock(end - 3, 6), L"한국a");
   EXPECT_EQ(TextOfClipboardBlock(end - 3, 5), L"한국");
   end[-2] = L'\0';
   EXPECT_EQ(TextOfClipboardBlock(end - 3, 6), L"한");
   EXPECT_EQ(TextOfClipboardBlock(end - 3, 0), L"");
-  VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 // --- Zelvorn.exe -----------------------------------------------------------
