@@ -52,7 +52,7 @@ std::size_t Input::Read(char* buffer, std::size_t capacity) {
 bool Input::Fill(std::size_t cap) {
   if (ended_) return false;
   if (begin_ > 0) {  // keep what is left of the current line at the front
-    buffer_.erase(0, begin_);
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }

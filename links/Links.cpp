@@ -96,55 +96,56 @@ Text EncodeLink(const LinkFormat& format, std::string_view address, const Betwee
 
 namespace {
 
-// The first of the bytes `Stops`, eight bytes at a time: every link is
-// scanned whole.
+// The first of the bytes `Stops`: one memchr for each, each looking only
+// before what the others found (the C library's memchr reads many bytes a
+// step, and every link is scanned whole).
 template <char... Stops>
 std::size_t FindFirstOf(std::string_view text) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-  const auto hasByte = [](std::uint64_t x, char byte) {
-    const std::uint64_t y = x ^ (static_cast<unsigned char>(byte) * kOnes);
-    return ((y - kOnes) & ~y & kHigh) != 0;
-  };
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t x;
-    std::memcpy(&x, text.data() + i, 8);
-    if ((hasByte(x, Stops) || ...)) break;
+  std::size_t first = text.size();
+  for (const char stop : {Stops...}) {
+    if (const void* at = std::memchr(text.data(), stop, first))
+      first = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
   }
-  for (; i < text.size(); ++i) {
-    if (((text[i] == Stops) || ...)) return i;
-  }
-  return std::string_view::npos;
+  return first < text.size() ? first : std::string_view::npos;
 }
 
-// Passes on all but the last `keep` bytes of what goes through it.
+// Passes on all but the last `keep` bytes (at most kMost) of what goes
+// through it.
 class HoldBack {
  public:
+  static constexpr std::size_t kMost = 16;
+
   void Reset(std::size_t keep) {
     keep_ = keep;
-    held_.clear();
+    size_ = 0;
   }
 
   template <class Next>
   bool Push(std::string_view in, Next&& next) {
     if (in.size() >= keep_) {
-      const bool ok = (held_.empty() || next(held_)) && next(in.substr(0, in.size() - keep_));
-      held_.assign(in.substr(in.size() - keep_));
+      const bool ok = (size_ == 0 || next(Held())) && next(in.substr(0, in.size() - keep_));
+      size_ = keep_;
+      std::memcpy(held_, in.data() + in.size() - keep_, keep_);
       return ok;
     }
-    held_.append(in);
-    if (held_.size() <= keep_) return true;
-    const std::size_t extra = held_.size() - keep_;
-    const bool ok = next(std::string_view(held_).substr(0, extra));
-    held_.erase(0, extra);
+    // Fewer bytes than are kept: the oldest held ones go on.
+    const std::size_t extra = size_ + in.size() > keep_ ? size_ + in.size() - keep_ : 0;
+    const bool ok = extra == 0 || next(Held().substr(0, extra));
+    std::memmove(held_, held_ + extra, size_ - extra);
+    std::memcpy(held_ + size_ - extra, in.data(), in.size());
+    size_ += in.size() - extra;
     return ok;
   }
-  std::string_view Held() const { return held_; }
+  std::string_view Held() const { return std::string_view(held_, size_); }
 
  private:
   std::size_t keep_ = 0;
-  std::string held_;
+  std::size_t size_ = 0;
+  char held_[kMost];
 };
+
+static_assert(kThunderLink.frameAfter.size() <= HoldBack::kMost && kFlashGetLink.frameAfter.size() <= HoldBack::kMost &&
+              kQqdlLink.frameAfter.size() <= HoldBack::kMost);
 
 }  // namespace
 
