@@ -33,7 +33,8 @@ std::string Slurp(const std::string& path) {
 
 // Runs zelvorn-cli with `input` as standard input, or with standard input
 // and output taken from the paths given (a directory, /dev/full).
-CliRun CliWith(std::vector<std::string> args, const std::string& input, const char* inPath, const char* outPath) {
+CliRun CliWith(std::vector<std::string> args, const std::string& input, const char* inPath, const char* outPath,
+               const std::vector<std::pair<const char*, const char*>>& environment = {}) {
   // Tests run in parallel processes: each run has files of its own.
   static int runs = 0;
   const std::string base = testing::TempDir() + "cli_" + std::to_string(getpid()) + "_" + std::to_string(++runs);
@@ -46,6 +47,7 @@ CliRun CliWith(std::vector<std::string> args, const std::string& input, const ch
     const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (inFd < 0 || outFd < 0 || errFd < 0 || dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0)
       _exit(127);
+    for (const auto& [name, value] : environment) setenv(name, value, 1);
     std::vector<char*> argv{const_cast<char*>(ZELVORN_CLI)};
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -291,6 +293,25 @@ TEST(CliExtract, PrintsEveryAddressAndSaysWhatItFound) {
   EXPECT_EQ(missing.out, "http://a/1\nhttp://例/2\n");
   EXPECT_NE(missing.err.find("cannot read " + dir + "missing.html: "), std::string::npos) << missing.err;
   EXPECT_EQ(Cli({"extract", "--raw"}).status, 2);
+}
+
+// Without the system's GBK converter, every text that needs one says so
+// instead of blaming the text; UTF-8 addresses need none.
+TEST(CliFailures, AMissingGbkConverterIsSaidToBeMissing) {
+  // The sanitizers' runtime must otherwise come first among preloaded libraries.
+  const std::vector<std::pair<const char*, const char*>> noGbk = {
+      {"LD_PRELOAD", ZELVORN_NO_GBK_CONVERTER}, {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"to-qqdl", "--gbk", "http://a"}, {"decode", Qqdl("http://\xC0\xFD")},
+        {"decode", "--gbk", "qqdl://YQ=="}}) {
+    const CliRun run = CliWith(args, "", nullptr, nullptr, noGbk);
+    EXPECT_EQ(run.status, 1) << testing::PrintToString(args);
+    EXPECT_NE(run.err.find("no GBK"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("not UTF-8"), std::string::npos) << run.err;
+  }
+  const CliRun utf8 = CliWith({"decode", Qqdl("http://例")}, "", nullptr, nullptr, noGbk);
+  EXPECT_EQ(utf8.status, 0) << utf8.err;
+  EXPECT_EQ(utf8.out, "http://例\n");
 }
 
 }  // namespace
