@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +90,11 @@ struct Command {
   std::string_view name;
   Direction direction;
   const LinkFormat* format;  // none: every scheme, in the window's order
+
+  // The formats a link may have, in the order they are tried.
+  std::span<const LinkFormat* const> LinkFormats() const {
+    return format != nullptr ? std::span(&format, 1) : std::span(kLinkFormats);
+  }
 };
 
 constexpr Command kCommands[] = {
@@ -156,8 +161,7 @@ class Converter {
     // A link on one line: the CR LF breaks it carries every 76 characters
     // are skipped by every decoder anyway. (A link is ASCII: no CR is the
     // second byte of a character.)
-    result_.erase(std::remove(result_.begin(), result_.end(), '\r'), result_.end());
-    result_.erase(std::remove(result_.begin(), result_.end(), '\n'), result_.end());
+    std::erase_if(result_, [](char c) { return c == '\r' || c == '\n'; });
     return WriteAll(result_) && WriteAll("\n");
   }
 
@@ -213,19 +217,16 @@ class Converter {
       encoder_.Finish(append_);
       return true;
     }
-    for (const LinkFormat* format : kLinkFormats) {
-      if (command.format != nullptr && command.format != format) continue;
-      if (!HasScheme(*format, text)) continue;
-      decoder_.Reset(*format);
-      decoder_.Feed(text.substr(format->scheme.size()), append_);
-      decoder_.Finish(append_);
-      if (options_.raw && options_.gbk) {
-        if (!Gbk(result_)) return Fail(where, error_), false;
-        result_ = converted_;
-      }
-      return true;
+    const LinkFormat* format = FormatOfLink(command.LinkFormats(), text);
+    if (format == nullptr) return Fail(where, kFormatErrorText), false;
+    decoder_.Reset(*format);
+    decoder_.Feed(text.substr(format->scheme.size()), append_);
+    decoder_.Finish(append_);
+    if (options_.raw && options_.gbk) {
+      if (!Gbk(result_)) return Fail(where, error_), false;
+      result_ = converted_;
     }
-    return Fail(where, kFormatErrorText), false;
+    return true;
   }
 
   // GBK bytes as UTF-8 into converted_; false, with error_ saying why.
@@ -262,14 +263,9 @@ int Usage(std::string_view problem) {
 bool StreamRaw(const Command& command, Input& input, Converter& converter) {
   const ReadPiece read = [&input](char* buffer, std::size_t capacity) { return input.Read(buffer, capacity); };
   const WritePiece write = [](std::string_view piece) { return WriteAll(piece); };
-  StreamOutcome outcome;
-  if (command.direction == Direction::ToLink) {
-    outcome = StreamPlainToLink(*command.format, read, write);
-  } else if (command.format != nullptr) {
-    outcome = StreamLinkToPlain(std::span(&command.format, 1), read, write);
-  } else {
-    outcome = StreamLinkToPlain(kLinkFormats, read, write);
-  }
+  const StreamOutcome outcome = command.direction == Direction::ToLink
+                                    ? StreamPlainToLink(*command.format, read, write)
+                                    : StreamLinkToPlain(command.LinkFormats(), read, write);
   if (outcome == StreamOutcome::WrongForm) converter.Fail({"standard input"}, kFormatErrorText);
   if (outcome == StreamOutcome::ReadFailed) converter.ReadFailed("standard input", input.Error());
   return outcome != StreamOutcome::WriteFailed;

@@ -18,6 +18,13 @@ bool CheckPlainAddress(std::string_view source) {
 
 bool HasScheme(const LinkFormat& format, std::string_view text) { return text.starts_with(format.scheme); }
 
+const LinkFormat* FormatOfLink(std::span<const LinkFormat* const> formats, std::string_view text) {
+  for (const LinkFormat* format : formats) {
+    if (HasScheme(*format, text)) return format;
+  }
+  return nullptr;
+}
+
 // --- Encoding ---------------------------------------------------------------
 
 bool LinkEncoder::Encode(std::string_view bytes, const WritePiece& write) {
@@ -360,11 +367,10 @@ StreamOutcome StreamLinkToPlain(std::span<const LinkFormat* const> formats, cons
   const std::size_t first = reader.Fill(piece.get(), kLinkPiece);
   if (reader.Failed()) return StreamOutcome::ReadFailed;
   const std::string_view text(piece.get(), first);
-  const auto format = std::find_if(formats.begin(), formats.end(),
-                                   [&](const LinkFormat* f) { return HasScheme(*f, text); });
-  if (format == formats.end()) return StreamOutcome::WrongForm;
-  LinkDecoder decoder(**format);
-  std::string_view next = text.substr((*format)->scheme.size());
+  const LinkFormat* format = FormatOfLink(formats, text);
+  if (format == nullptr) return StreamOutcome::WrongForm;
+  LinkDecoder decoder(*format);
+  std::string_view next = text.substr(format->scheme.size());
   for (;;) {
     if (!decoder.Feed(next, write)) return StreamOutcome::WriteFailed;
     if (reader.Ended() || decoder.Ended()) break;

@@ -36,6 +36,10 @@ bool CheckPlainAddress(std::string_view source);
 // True when the text begins with the format's scheme.
 bool HasScheme(const LinkFormat& format, std::string_view text);
 
+// The first of `formats` whose scheme the text begins with; none when no
+// scheme fits.
+const LinkFormat* FormatOfLink(std::span<const LinkFormat* const> formats, std::string_view text);
+
 // Reads up to `capacity` bytes into `buffer`; 0 at the end of the input.
 using ReadPiece = std::function<std::size_t(char* buffer, std::size_t capacity)>;
 // Takes a piece of the result; false when it could not be written.
