@@ -7,16 +7,6 @@ namespace zelvorn {
 namespace {
 
 constexpr int kGroupsPerLine = 19;
-constexpr unsigned char kNotInAlphabet = 0xFF;
-
-constexpr std::array<unsigned char, 256> MakeDecodeTable() {
-  std::array<unsigned char, 256> table{};
-  for (auto& v : table) v = kNotInAlphabet;
-  for (std::size_t i = 0; i < Base64Alphabet.size(); ++i)
-    table[static_cast<unsigned char>(Base64Alphabet[i])] = static_cast<unsigned char>(i);
-  return table;
-}
-constexpr std::array<unsigned char, 256> kDecodeTable = MakeDecodeTable();
 
 // The two characters of every 12-bit value, to write a group in two steps.
 constexpr std::array<std::array<char, 2>, 4096> MakeCharPairs() {
@@ -34,8 +24,8 @@ constexpr std::array<std::array<std::uint32_t, 256>, 4> MakeShifted() {
   std::array<std::array<std::uint32_t, 256>, 4> shifted{};
   for (int j = 0; j < 4; ++j) {
     for (std::size_t c = 0; c < 256; ++c) {
-      const unsigned char v = kDecodeTable[c];
-      shifted[j][c] = v == kNotInAlphabet ? kInvalid : std::uint32_t{v} << (18 - 6 * j);
+      const unsigned char v = kBase64Values[c];
+      shifted[j][c] = v == kNotBase64 ? kInvalid : std::uint32_t{v} << (18 - 6 * j);
     }
   }
   return shifted;
@@ -184,7 +174,7 @@ std::size_t Base64Decoder::Feed(std::string_view cleaned, unsigned char* out) {
       lastWhole = s;
     }
     if (lastWhole != nullptr) {
-      for (int j = 0; j < 4; ++j) a_[j] = kDecodeTable[lastWhole[j]];
+      for (int j = 0; j < 4; ++j) a_[j] = kBase64Values[lastWhole[j]];
       stop_ = 5;
     }
     if (n >= 4) {
@@ -209,8 +199,8 @@ std::size_t Base64Decoder::Finish(unsigned char* out) {
 unsigned char* Base64Decoder::Group(const unsigned char* s, std::size_t avail, unsigned char* w) {
   bool whole = false;
   if (avail == 4) {
-    const unsigned char v0 = kDecodeTable[s[0]], v1 = kDecodeTable[s[1]], v2 = kDecodeTable[s[2]],
-                        v3 = kDecodeTable[s[3]];
+    const unsigned char v0 = kBase64Values[s[0]], v1 = kBase64Values[s[1]], v2 = kBase64Values[s[2]],
+                        v3 = kBase64Values[s[3]];
     whole = (v0 | v1 | v2 | v3) < 64;
     if (whole) a_[0] = v0, a_[1] = v1, a_[2] = v2, a_[3] = v3;
   }
@@ -218,8 +208,8 @@ unsigned char* Base64Decoder::Group(const unsigned char* s, std::size_t avail, u
   if (!whole) {
     for (int j = 0; j < 4; ++j) {
       const unsigned char c = static_cast<std::size_t>(j) < avail ? s[j] : 0;
-      const unsigned char v = kDecodeTable[c];
-      if (v == kNotInAlphabet) {
+      const unsigned char v = kBase64Values[c];
+      if (v == kNotBase64) {
         a_[j] = c;  // the stopping byte leaves its own code
         stop_ = j + 1;
         break;

@@ -36,17 +36,19 @@ std::size_t Base64EncodeTo(std::string_view data, char* out);
 
 Text Base64Encode(std::string_view data);
 
-namespace detail {
-constexpr std::array<bool, 256> MakeIsBase64() {
-  std::array<bool, 256> is{};
-  for (const char c : Base64Alphabet) is[static_cast<unsigned char>(c)] = true;
-  return is;
-}
-inline constexpr std::array<bool, 256> kIsBase64 = MakeIsBase64();
-}  // namespace detail
+// Each byte's 6-bit value in Base64Alphabet, or kNotBase64 for a byte
+// outside it.
+inline constexpr unsigned char kNotBase64 = 0xFF;
+inline constexpr std::array<unsigned char, 256> kBase64Values = [] {
+  std::array<unsigned char, 256> values{};
+  values.fill(kNotBase64);
+  for (std::size_t i = 0; i < Base64Alphabet.size(); ++i)
+    values[static_cast<unsigned char>(Base64Alphabet[i])] = static_cast<unsigned char>(i);
+  return values;
+}();
 
 // True for the 64 characters of Base64Alphabet.
-inline bool IsBase64Character(char c) { return detail::kIsBase64[static_cast<unsigned char>(c)]; }
+inline bool IsBase64Character(char c) { return kBase64Values[static_cast<unsigned char>(c)] != kNotBase64; }
 
 // Removes every space 0x20 and full-width space 0xA1 0xA1, then every CR LF
 // pair from what is left: the same as ReplaceAll(RemoveAllSpaces(text),

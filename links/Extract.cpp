@@ -231,14 +231,6 @@ class Base64Run {
   std::size_t count_ = 0;
 };
 
-constexpr std::array<unsigned char, 256> MakeValues() {
-  std::array<unsigned char, 256> values{};
-  for (std::size_t i = 0; i < Base64Alphabet.size(); ++i)
-    values[static_cast<unsigned char>(Base64Alphabet[i])] = static_cast<unsigned char>(i);
-  return values;
-}
-constexpr std::array<unsigned char, 256> kValues = MakeValues();
-
 // Follows the bytes that each leading part of a run decodes to, and tells
 // whether the part is canonical Base64 (no lone last character, the unused
 // low bits of a last group of two or three characters zero) whose bytes end
@@ -250,7 +242,7 @@ class FrameEnd {
   explicit FrameEnd(std::string_view frame) : frame_(frame) {}
 
   bool Push(char c) {
-    const unsigned value = kValues[static_cast<unsigned char>(c)];
+    const unsigned value = kBase64Values[static_cast<unsigned char>(c)];
     unsigned byte = 0;
     bool canonical = true;
     switch (characters_++ % 4) {
