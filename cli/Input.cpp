@@ -97,8 +97,12 @@ Input::Status Input::ReadAll(std::string& text) {
   while (Fill(SIZE_MAX)) {
   }
   if (error_ != 0) return Status::Failed;
-  text.assign(buffer_, begin_, end_ - begin_);
-  begin_ = end_;
+  // Handed over, not copied: a page may be hundreds of megabytes.
+  buffer_.resize(end_);
+  buffer_.erase(0, begin_);
+  text.swap(buffer_);
+  buffer_.clear();
+  begin_ = end_ = 0;
   return Status::Line;
 }
 
