@@ -27,7 +27,6 @@ for _ in $(seq 1 $((count / $(wc -l < "$work/sample") + 1))); do cat "$work/samp
 "$cli" decode < "$work/links" > "$work/addresses.out"
 "$cli" to-qqdl < "$work/addresses.out" > /dev/null
 
-
 dec=$(best "$work/links" "$cli" decode)
 dec_cat=$(best "$work/links" sh -c 'cat > "$0"' "$work/copy")
 enc=$(best "$work/addresses.out" "$cli" to-qqdl)

@@ -1,5 +1,5 @@
-// Times, under Wine: the window's pump when the codec calls it far more
-// often than it looks at the queue; and Zelvorn.exe from the click on
+// Times, under Wine: the window's pump when it is called far more often
+// than it looks at the queue; and Zelvorn.exe from the click on
 // 普通地址 -> 旋风地址 to the result in ResultBox, for addresses of 64 KiB,
 // 256 KiB and 1 MiB in lines of about 76 characters brought in by the
 // paste button. Run by bench/window_speed.sh.
@@ -7,13 +7,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 
 #include "Version.h"
 #include "WinTest.h"
 #include "app/ControlWindow_win.h"
+#include "links/Clipboard.h"
 
 namespace {
 
@@ -30,17 +30,6 @@ void TimeThePump() {
               Seconds(Clock::now() - start).count());
 }
 
-bool PutOnClipboard(const std::string& text) {
-  if (!OpenClipboard(nullptr)) return false;
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-  GlobalUnlock(block);
-  SetClipboardData(CF_TEXT, block);
-  CloseClipboard();
-  return true;
-}
-
 int TimeConversions() {
   if (!kServer.SetMode(kVersionText)) std::printf("(the version server is not running: the check fails)\n");
   Program program;
@@ -53,7 +42,7 @@ int TimeConversions() {
     std::string address = "http://host/";
     while (address.size() < size) address += std::string(74, static_cast<char>('a' + address.size() % 26)) + "\r\n";
     address.resize(size);
-    PutOnClipboard(address);
+    SetClipboardText(address);
     SetTextOf(Child(main, Control::ResultBox), "");
     const auto pasted = Clock::now();
     Click(Child(main, Control::PasteButton));
